@@ -47,7 +47,7 @@ bench: deps
 fuzz: deps
 	@tools/run-fuzz.sh $(FUZZ_SECONDS)
 
-dist: win64 win32
+dist: native win64 win32
 	@tools/make-dist.sh
 
 clean:
