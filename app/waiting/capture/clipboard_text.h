@@ -1,0 +1,4 @@
+#pragma once
+#include <string>
+std::string ReadClipboardText();
+bool WriteClipboardText(const std::string& text);
