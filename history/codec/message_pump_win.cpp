@@ -20,3 +20,14 @@ void PumpWaitingMessages() {
     DispatchMessageA(&msg);
   }
 }
+
+void MessagePumpPacer::operator()() {
+  const DWORD tick = GetTickCount();
+  if (pumped_ && tick == lastTick_) {
+    return;
+  }
+  PumpWaitingMessages();
+  // Counted from the end of the pump, so that long handlers do not make the next group pump again.
+  pumped_ = true;
+  lastTick_ = GetTickCount();
+}

@@ -97,6 +97,6 @@ std::string Utf8ToText(const std::string& bytes) {
 std::string EncodeStoredText(const std::string& text) { return Base64Encode(TextToUtf8(text)); }
 
 std::string DecodeStoredText(const std::string& stored) {
-  static const std::function<void()> pump = PumpWaitingMessages;
-  return Utf8ToText(Base64Decode(stored, true, pump));
+  MessagePumpPacer pacer;
+  return Utf8ToText(Base64Decode(stored, true, [&pacer] { pacer(); }));
 }
