@@ -49,15 +49,16 @@ void WriteAutostartEntry() {
   }
   const EntryName entry = SplitEntryPath();
   RegistryKey runKey;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), 0, KEY_WRITE, runKey.Receive()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), 0, KEY_WRITE, runKey.Receive()) !=
+      ERROR_SUCCESS) {
     runKey.Release();
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, entry.keyPath.c_str(), runKey.Receive()) != ERROR_SUCCESS) {
       runKey.Release();
       return;
     }
   }
-  RegSetValueExA(runKey.Get(), entry.valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                 static_cast<DWORD>(path.size() + 1));
+  RegSetValueExA(runKey.Get(), entry.valueName.c_str(), 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>(path.size() + 1));
 }
 
 void RemoveAutostartEntry() {

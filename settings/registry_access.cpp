@@ -53,7 +53,9 @@ HKEY RootForSelector(int selector) {
   }
 }
 
-const BYTE* DataPointer(const std::string& data) { return reinterpret_cast<const BYTE*>(data.data()); }
+const BYTE* DataPointer(const std::string& data) {
+  return reinterpret_cast<const BYTE*>(data.data());
+}
 BYTE* BufferPointer(std::string& buffer) {
   return buffer.empty() ? nullptr : reinterpret_cast<BYTE*>(buffer.data());
 }
@@ -62,8 +64,8 @@ bool SetValue(HKEY key, const std::string& valueName, const std::string& data, D
   if (data.size() > MAXDWORD) {
     return false;
   }
-  return RegSetValueExA(key, valueName.c_str(), 0, type, DataPointer(data), static_cast<DWORD>(data.size())) ==
-         ERROR_SUCCESS;
+  return RegSetValueExA(key, valueName.c_str(), 0, type, DataPointer(data),
+                        static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
 std::string TypeDescription(DWORD type) {
@@ -93,13 +95,17 @@ std::string TypeDescription(DWORD type) {
   return text + std::to_string(type);
 }
 
-std::string UpToFirstZero(const std::string& data) { return data.substr(0, data.find('\0')); }
+std::string UpToFirstZero(const std::string& data) {
+  return data.substr(0, data.find('\0'));
+}
 
 }  // namespace
 
 RegistryAccess::~RegistryAccess() = default;
 
-std::unique_ptr<RegistryAccess> RegistryAccess::Copy() const { return std::make_unique<RegistryAccess>(*this); }
+std::unique_ptr<RegistryAccess> RegistryAccess::Copy() const {
+  return std::make_unique<RegistryAccess>(*this);
+}
 
 RegistryKey RegistryAccess::OpenKey(const std::string& path, bool create) const {
   const std::size_t separator = FirstPathSeparator(path);
@@ -179,7 +185,8 @@ std::string RegistryAccess::DescribeValueType(const std::string& path, const std
     char name[kNameBufferSize] = {};
     DWORD nameLength = kNameBufferSize;
     DWORD type = 0;
-    if (RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, &type, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
       return {};
     }
     if (std::string_view(name, nameLength) == valueName) {
@@ -206,13 +213,14 @@ bool RegistryAccess::Flush(const std::string& path) const {
   return key && RegFlushKey(key.Get()) == ERROR_SUCCESS;
 }
 
-bool RegistryAccess::WriteBytes(const std::string& path, const std::string& valueName, const std::string& data,
-                                DWORD type) const {
+bool RegistryAccess::WriteBytes(const std::string& path, const std::string& valueName,
+                                const std::string& data, DWORD type) const {
   const RegistryKey key = OpenKey(path, true);
   return key && SetValue(key.Get(), valueName, data, type);
 }
 
-std::string RegistryAccess::ReadBytes(const std::string& path, const std::string& valueName, DWORD& type) const {
+std::string RegistryAccess::ReadBytes(const std::string& path, const std::string& valueName,
+                                      DWORD& type) const {
   const RegistryKey key = OpenKey(path);
   if (!key) {
     return {};
@@ -229,8 +237,8 @@ std::string RegistryAccess::ReadBytes(const std::string& path, const std::string
   return buffer;
 }
 
-bool RegistryAccess::WriteUnderRoot(int rootSelector, const std::string& subKeyPath, const std::string& valueName,
-                                    const std::string& data, DWORD type) const {
+bool RegistryAccess::WriteUnderRoot(int rootSelector, const std::string& subKeyPath,
+                                    const std::string& valueName, const std::string& data, DWORD type) const {
   const HKEY root = RootForSelector(rootSelector);
   if (root == nullptr) {
     return false;
@@ -242,15 +250,16 @@ bool RegistryAccess::WriteUnderRoot(int rootSelector, const std::string& subKeyP
     return false;
   }
   RegistryKey key;
-  if (RegCreateKeyExA(rootKey.Get(), subKeyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr,
-                      key.Receive(), nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExA(rootKey.Get(), subKeyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess,
+                      nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
     key.Release();
     return false;
   }
   return SetValue(key.Get(), valueName, data, type);
 }
 
-bool RegistryAccess::WriteInteger(const std::string& path, const std::string& valueName, std::int32_t value) const {
+bool RegistryAccess::WriteInteger(const std::string& path, const std::string& valueName,
+                                  std::int32_t value) const {
   const auto bits = static_cast<std::uint32_t>(value);
   std::string bytes(4, '\0');
   for (int i = 0; i < 4; ++i) {

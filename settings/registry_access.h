@@ -50,7 +50,8 @@ class RegistryAccess {
   virtual std::string DescribeValueType(const std::string& path, const std::string& valueName) const;
   // Without a value name: whether the key can be opened. With one: whether the value's data fits a buffer
   // of 256 bytes and can be read into it.
-  virtual bool Exists(const std::string& path, const std::optional<std::string>& valueName = std::nullopt) const;
+  virtual bool Exists(const std::string& path,
+                      const std::optional<std::string>& valueName = std::nullopt) const;
   virtual bool Flush(const std::string& path) const;
   // Writes the value, creating the key when it is missing.
   virtual bool WriteBytes(const std::string& path, const std::string& valueName, const std::string& data,
@@ -65,10 +66,12 @@ class RegistryAccess {
   // The first four bytes of the value's data, little-endian, whatever its type; shorter data is padded
   // with zero bytes, so a missing value gives 0.
   virtual std::int32_t ReadInteger(const std::string& path, const std::string& valueName) const;
-  virtual bool WriteBinary(const std::string& path, const std::string& valueName, const std::string& data) const;
+  virtual bool WriteBinary(const std::string& path, const std::string& valueName,
+                           const std::string& data) const;
   virtual std::string ReadBinary(const std::string& path, const std::string& valueName) const;
   // REG_SZ data: the text's bytes without a terminating zero.
-  virtual bool WriteText(const std::string& path, const std::string& valueName, const std::string& text) const;
+  virtual bool WriteText(const std::string& path, const std::string& valueName,
+                         const std::string& text) const;
   // The data up to its first zero byte, whatever the value's type.
   virtual std::string ReadText(const std::string& path, const std::string& valueName) const;
   // REG_MULTI_SZ data: every CR LF of the text becomes one zero byte, and two zero bytes end it.

@@ -4,7 +4,9 @@ namespace settings {
 namespace {
 
 // A lead byte of code page 936 starts a two-byte character (when a second byte follows it).
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool IsLeadByte(unsigned char byte) {
+  return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Calls visit(position) for every character of the path that is the single byte "\".
 template <typename Visit>

@@ -68,7 +68,9 @@ class RegistryAccessTableTest : public ::testing::TestWithParam<Case> {
   RegistryAccess registry_;
 };
 
-std::string Sub(const std::string& relative) { return kScratchSubKey + "\\" + relative; }
+std::string Sub(const std::string& relative) {
+  return kScratchSubKey + "\\" + relative;
+}
 
 // ---------------------------------------------------------------------------------------------------------
 // Paths that name no key. The scratch key exists under HKEY_CURRENT_USER and HKEY_CURRENT_CONFIG with the
@@ -125,7 +127,8 @@ TEST_P(PathsNamingNoKey, ReadsGiveZeroOrEmptyAndWritesFail) {
 
 INSTANTIATE_TEST_SUITE_P(
     RegistryAccess, PathsNamingNoKey,
-    ::testing::Values(NoKeyCase{"BareRoot", "HKEY_CURRENT_USER"}, NoKeyCase{"BareLocalMachine", "HKEY_LOCAL_MACHINE"},
+    ::testing::Values(NoKeyCase{"BareRoot", "HKEY_CURRENT_USER"},
+                      NoKeyCase{"BareLocalMachine", "HKEY_LOCAL_MACHINE"},
                       NoKeyCase{"LowerCaseRoot", "hkey_current_user\\" + kScratchSubKey},
                       NoKeyCase{"MixedCaseRoot", "Hkey_Current_User\\" + kScratchSubKey},
                       NoKeyCase{"CurrentConfigRoot", "HKEY_CURRENT_CONFIG\\" + kScratchSubKey},
@@ -160,7 +163,8 @@ TEST_P(RootWithSingleSeparator, OpensTheRootKeyItself) {
 INSTANTIATE_TEST_SUITE_P(RegistryAccess, RootWithSingleSeparator,
                          ::testing::Values(RootCase{"ClassesRoot", "HKEY_CLASSES_ROOT\\", HKEY_CLASSES_ROOT},
                                            RootCase{"CurrentUser", "HKEY_CURRENT_USER\\", HKEY_CURRENT_USER},
-                                           RootCase{"LocalMachine", "HKEY_LOCAL_MACHINE\\", HKEY_LOCAL_MACHINE},
+                                           RootCase{"LocalMachine", "HKEY_LOCAL_MACHINE\\",
+                                                    HKEY_LOCAL_MACHINE},
                                            RootCase{"Users", "HKEY_USERS\\", HKEY_USERS}),
                          [](const auto& info) { return std::string(info.param.label); });
 
@@ -212,7 +216,8 @@ TEST_P(ReadIntegerOfStoredData, PadsShortDataAndIgnoresTheType) {
 
 INSTANTIATE_TEST_SUITE_P(
     RegistryAccess, ReadIntegerOfStoredData,
-    ::testing::Values(IntegerCase{"Missing", false, 0, "", 0}, IntegerCase{"BinaryOne", true, REG_BINARY, "\x01", 1},
+    ::testing::Values(IntegerCase{"Missing", false, 0, "", 0},
+                      IntegerCase{"BinaryOne", true, REG_BINARY, "\x01", 1},
                       IntegerCase{"QwordFive", true, REG_QWORD, std::string("\x05\0\0\0\0\0\0\0", 8), 5},
                       IntegerCase{"TextDigitOne", true, REG_SZ, std::string("1\0", 2), 49},
                       IntegerCase{"DwordMinusOne", true, REG_DWORD, Dword(0xFFFFFFFF), -1},
@@ -234,8 +239,8 @@ struct DeleteCase {
   const char* label;
   std::string path;
   bool expected;
-  std::vector<std::string> gone;    // keys below the scratch key that no longer exist
-  std::vector<std::string> stays;   // keys below the scratch key that still exist
+  std::vector<std::string> gone;   // keys below the scratch key that no longer exist
+  std::vector<std::string> stays;  // keys below the scratch key that still exist
 };
 
 class DeleteKeyTreeOfScratchTree : public RegistryAccessTableTest<DeleteCase> {};
@@ -266,7 +271,11 @@ TEST_P(DeleteKeyTreeOfScratchTree, DeletesExactlyTheNamedKeyWithItsTree) {
 INSTANTIATE_TEST_SUITE_P(
     RegistryAccess, DeleteKeyTreeOfScratchTree,
     ::testing::Values(
-        DeleteCase{"ThreeLevels", kScratch + "\\A", true, {"A", "A\\B", "A\\B\\C", "A\\B2"}, {"Keep", "A乗", "A乗\\子乗"}},
+        DeleteCase{"ThreeLevels",
+                   kScratch + "\\A",
+                   true,
+                   {"A", "A\\B", "A\\B\\C", "A\\B2"},
+                   {"Keep", "A乗", "A乗\\子乗"}},
         DeleteCase{"Leaf", kScratch + "\\A\\B\\C", true, {"A\\B\\C"}, {"A", "A\\B", "A\\B2", "Keep"}},
         DeleteCase{"TrailingSeparator", kScratch + "\\A\\", false, {}, kWholeTree},
         DeleteCase{"ValueNameAsLastPart", kScratch + "\\V", false, {}, kWholeTree},
@@ -275,7 +284,11 @@ INSTANTIATE_TEST_SUITE_P(
         DeleteCase{"RootAndSeparator", "HKEY_CURRENT_USER\\", false, {}, kWholeTree},
         DeleteCase{"BareRoot", "HKEY_CURRENT_USER", false, {}, kWholeTree},
         // The last byte of "乗" is 0x5C, which is no separator there: the key "A乗" goes, "A" stays.
-        DeleteCase{"DoubleByteNameEndingIn5C", kScratch + "\\A乗", true, {"A乗", "A乗\\子乗"}, {"A", "A\\B\\C", "Keep"}}),
+        DeleteCase{"DoubleByteNameEndingIn5C",
+                   kScratch + "\\A乗",
+                   true,
+                   {"A乗", "A乗\\子乗"},
+                   {"A", "A\\B\\C", "Keep"}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------------------------------------------------------
@@ -327,17 +340,19 @@ TEST_P(DescribeValueTypeOfStoredValue, GivesTheTextAndTheTypeCode) {
   EXPECT_EQ(registry_.DescribeValueType(kScratch, "值"), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RegistryAccess, DescribeValueTypeOfStoredValue,
-    ::testing::Values(DescribeCase{"None", REG_NONE, "REG_NONE - 字节集，值为：0"},
-                      DescribeCase{"Text", REG_SZ, "REG_SZ - 字符串值，值为：1"},
-                      DescribeCase{"ExpandText", REG_EXPAND_SZ, "REG_REG_EXPAND_SZ - 可扩充字符串值，值为：2"},
-                      DescribeCase{"Binary", REG_BINARY, "REG_BINARY - 二进制，值为：3"},
-                      DescribeCase{"Dword", REG_DWORD, "REG_DWORD - DWORD，值为：4"},
-                      DescribeCase{"MultiText", REG_MULTI_SZ, "REG_MULTI_SZ - 多字符串值，值为：7"},
-                      DescribeCase{"Qword", REG_QWORD, ""}, DescribeCase{"BigEndianDword", REG_DWORD_BIG_ENDIAN, ""},
-                      DescribeCase{"Link", REG_LINK, ""}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(RegistryAccess, DescribeValueTypeOfStoredValue,
+                         ::testing::Values(DescribeCase{"None", REG_NONE, "REG_NONE - 字节集，值为：0"},
+                                           DescribeCase{"Text", REG_SZ, "REG_SZ - 字符串值，值为：1"},
+                                           DescribeCase{"ExpandText", REG_EXPAND_SZ,
+                                                        "REG_REG_EXPAND_SZ - 可扩充字符串值，值为：2"},
+                                           DescribeCase{"Binary", REG_BINARY, "REG_BINARY - 二进制，值为：3"},
+                                           DescribeCase{"Dword", REG_DWORD, "REG_DWORD - DWORD，值为：4"},
+                                           DescribeCase{"MultiText", REG_MULTI_SZ,
+                                                        "REG_MULTI_SZ - 多字符串值，值为：7"},
+                                           DescribeCase{"Qword", REG_QWORD, ""},
+                                           DescribeCase{"BigEndianDword", REG_DWORD_BIG_ENDIAN, ""},
+                                           DescribeCase{"Link", REG_LINK, ""}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(RegistryAccessTest, DescriptionUsesFullWidthCommaAndColonOfCodePage936) {
   ASSERT_TRUE(RawSetValue(HKEY_CURRENT_USER, kScratchSubKey, "S", REG_SZ, "x"));
@@ -404,14 +419,16 @@ struct ExistsCase {
 class ExistsOfValueSize : public RegistryAccessTableTest<ExistsCase> {};
 
 TEST_P(ExistsOfValueSize, TrueOnlyWhenTheDataFits256Bytes) {
-  ASSERT_TRUE(RawSetValue(HKEY_CURRENT_USER, kScratchSubKey, "V", REG_BINARY, std::string(GetParam().dataSize, 'x')));
+  ASSERT_TRUE(
+      RawSetValue(HKEY_CURRENT_USER, kScratchSubKey, "V", REG_BINARY, std::string(GetParam().dataSize, 'x')));
   EXPECT_EQ(registry_.Exists(kScratch, "V"), GetParam().expected);
   EXPECT_TRUE(registry_.Exists(kScratch));
 }
 
 INSTANTIATE_TEST_SUITE_P(RegistryAccess, ExistsOfValueSize,
                          ::testing::Values(ExistsCase{"Empty", 0, true}, ExistsCase{"Bytes255", 255, true},
-                                           ExistsCase{"Bytes256", 256, true}, ExistsCase{"Bytes257", 257, false},
+                                           ExistsCase{"Bytes256", 256, true},
+                                           ExistsCase{"Bytes257", 257, false},
                                            ExistsCase{"Bytes300", 300, false}),
                          [](const auto& info) { return std::string(info.param.label); });
 
@@ -512,7 +529,8 @@ TEST_F(RegistryAccessTest, EnumSubKeysListsEveryNameUpTo255Characters) {
   }
   // Created relative to the scratch key: Wine's A functions refuse sub-key paths beyond MAX_PATH.
   HKEY scratchKey = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kScratchSubKey.c_str(), 0, KEY_ALL_ACCESS, &scratchKey), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kScratchSubKey.c_str(), 0, KEY_ALL_ACCESS, &scratchKey),
+            ERROR_SUCCESS);
   const bool longCreated = RawCreateKey(scratchKey, longName);
   RegCloseKey(scratchKey);
   ASSERT_TRUE(longCreated);

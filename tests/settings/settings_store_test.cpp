@@ -54,7 +54,9 @@ std::optional<std::int32_t> StoredSwitch(const char* name) {
   return number;
 }
 
-std::optional<RawValue> AutostartValue() { return RawGetValue(HKEY_LOCAL_MACHINE, kRun, "Clipboard"); }
+std::optional<RawValue> AutostartValue() {
+  return RawGetValue(HKEY_LOCAL_MACHINE, kRun, "Clipboard");
+}
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
@@ -89,7 +91,9 @@ struct StoredValue {
   std::string data;
 };
 const StoredValue kMissing{false, 0, ""};
-StoredValue DwordValue(DWORD number) { return {true, REG_DWORD, Dword(number)}; }
+StoredValue DwordValue(DWORD number) {
+  return {true, REG_DWORD, Dword(number)};
+}
 
 struct LoadCase {
   const char* label;
@@ -99,7 +103,8 @@ struct LoadCase {
   bool autoMonitorChecked;
 };
 
-class LoadSwitchesOfStoredValues : public SettingsStoreTest, public ::testing::WithParamInterface<LoadCase> {};
+class LoadSwitchesOfStoredValues : public SettingsStoreTest,
+                                   public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(LoadSwitchesOfStoredValues, ChecksOnlyAStoredOneAndStartsMonitoringForIt) {
   RawCreateKey(HKEY_LOCAL_MACHINE, kTobrin);
@@ -135,7 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // The digit 1 as text reads as 49: off.
                       LoadCase{"TextDigitOne", {true, REG_SZ, "1\0"s}, {true, REG_SZ, "1\0"s}, false, false},
                       // The type is not examined: one byte 0x01 reads as 1.
-                      LoadCase{"BinaryOne", {true, REG_BINARY, "\x01"}, {true, REG_BINARY, "\x01"}, true, true}),
+                      LoadCase{
+                          "BinaryOne", {true, REG_BINARY, "\x01"}, {true, REG_BINARY, "\x01"}, true, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(SettingsStoreTest, LoadWithoutStartMonitoringCommandStillSetsTheMark) {
