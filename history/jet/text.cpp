@@ -1,0 +1,37 @@
+// Text decoding. In the compressed form each byte is one character (U+0000..U+00FF) and each 0x00 byte
+// switches between that and plain UTF-16LE; a value may end in either mode. A lone trailing byte of
+// UTF-16 is dropped.
+#include "history/jet/text.h"
+
+namespace jet::internal {
+
+std::u16string DecodeText(const uint8_t* bytes, size_t length) {
+  std::u16string out;
+  if (length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    out.reserve(length - 2);
+    bool compressed = true;
+    size_t i = 2;
+    while (i < length) {
+      if (bytes[i] == 0x00) {
+        compressed = !compressed;
+        ++i;
+      } else if (compressed) {
+        out.push_back(static_cast<char16_t>(bytes[i]));
+        ++i;
+      } else if (i + 1 < length) {
+        out.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+        i += 2;
+      } else {
+        break;
+      }
+    }
+    return out;
+  }
+  out.resize(length / 2);
+  for (size_t k = 0; k < out.size(); ++k) {
+    out[k] = static_cast<char16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
+  }
+  return out;
+}
+
+}  // namespace jet::internal
