@@ -36,15 +36,22 @@ void OnExitCommand() {
 
 void EndProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
-int RunProgram(HINSTANCE instance) {
+MainWindow* StartProgram(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   MainWindow* window = MainWindow::Create(instance);
   if (window == nullptr) {
-    return 1;
+    return nullptr;
   }
   OnMainWindowCreated(*window);
   ShowWindow(window->handle(), SW_SHOW);
+  return window;
+}
+
+int RunProgram(HINSTANCE instance) {
+  if (StartProgram(instance) == nullptr) {
+    return 1;
+  }
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);

@@ -7,9 +7,13 @@ namespace app {
 
 class MainWindow;
 
-// Program start: creates MainWindow (hidden), runs OnMainWindowCreated, shows the window and runs the
-// message loop. Returns 0 when the loop ends, 1 when the window cannot be created.
+// Program start: StartProgram, then the message loop for as long as the window exists. Returns 0 when
+// the loop ends, 1 when the window cannot be created.
 int RunProgram(HINSTANCE instance);
+
+// The start-up before the message loop: creates MainWindow (hidden) with 列表框, runs
+// OnMainWindowCreated, then shows the window. Null when the window cannot be created.
+MainWindow* StartProgram(HINSTANCE instance);
 
 // The window-created event of MainWindow, before the window is first shown: the single-instance check,
 // the tray icon, the switches (which may start monitoring) and then the history.
