@@ -255,16 +255,19 @@ Status Appender::PlanLongValue(const ParsedColumn& c, const std::string& data, L
     return Status::Ok();
   }
   const LongValueMapSpec* maps = table_.LongValueMapOf(c.number);
-  if (!maps)
+  if (!maps || maps->owned.page == 0)
     return Status::Error(ColumnLabel(c) + ": the table keeps no page maps for this column's long values");
   if (n <= kSingleLvalRowMax) {
     // One LVAL row: on the last page of the column's free-space map that has room, or on a new page.
-    auto freeMap = ReadMapRow(file_, maps->free, pageCount_);
-    if (!freeMap) return freeMap.status();
     auto ownedMap = ReadMapRow(file_, maps->owned, pageCount_);
     if (!ownedMap) return ownedMap.status();
-    auto candidates = MapPages(file_, *freeMap, pageCount_);
-    if (!candidates) return candidates.status();
+    Result<std::vector<uint32_t>> candidates = std::vector<uint32_t>();
+    if (maps->free.page != 0) {  // Access leaves some free-space maps out (0:0)
+      auto freeMap = ReadMapRow(file_, maps->free, pageCount_);
+      if (!freeMap) return freeMap.status();
+      candidates = MapPages(file_, *freeMap, pageCount_);
+      if (!candidates) return candidates.status();
+    }
     auto owned = MapPages(file_, *ownedMap, pageCount_);
     if (!owned) return owned.status();
     int looked = 0;
@@ -417,6 +420,7 @@ Status Appender::Plan(const std::vector<Value>& values) {
     if (!lvOwned) return lvOwned.status();
     s = AddToMap(file_, *lvOwned, plan.newPages, pageCount_, *alloc_, lvalOwnedWrites_);
     if (!s) return s;
+    if (maps->free.page == 0) continue;
     auto lvFree = ReadMapRow(file_, maps->free, pageCount_);
     if (!lvFree) return lvFree.status();
     s = AddToMap(file_, *lvFree, plan.newPagesWithRoom, pageCount_, *alloc_, lvalFreeWrites_);
