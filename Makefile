@@ -25,6 +25,7 @@ build: native win64 win32
 # Every test of every tree: the native tree directly, the win64 tree under Wine (its own Xvfb, prefix
 # and keeper, stopped afterwards). Both suites always run; the exit code is non-zero if either failed.
 test: build
+	@tools/make-dist.sh >/dev/null
 	@tools/run-tests.sh
 
 test-native: native
@@ -37,7 +38,8 @@ test-win64: win64
 run: win64
 	@tools/run-quillet.sh
 
-e2e: win64
+e2e: native win64 win32
+	@tools/make-dist.sh >/dev/null
 	@tests/harness/with-wine.sh --keeper build/win64/bin/wine-keeper.exe -- \
 	  ctest --test-dir build/win64 --output-on-failure -L e2e
 
