@@ -25,10 +25,12 @@ HWND Create列表框(HWND parent) {
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&classes);
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL;
-  HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", style, 8, 8, 472, 312, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHistoryListControlId)),
-                              reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
-  if (list == nullptr) return nullptr;
+  HWND list =
+      CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", style, 8, 8, 472, 312, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHistoryListControlId)),
+                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
+  if (list == nullptr)
+    return nullptr;
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP | LVS_EX_SUBITEMIMAGES;
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
   SendMessageA(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
@@ -48,7 +50,9 @@ int AppendEmptyRow(HWND list) {
   return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-int RowCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+int RowCount(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
 
 void SetCellText(HWND list, int row, int column, const std::string& text) {
   LVITEMA item{};
@@ -69,8 +73,8 @@ std::string CellText(HWND list, int row, int column) {
     item.pszText = buffer.data();
     item.cchTextMax = static_cast<int>(buffer.size());
     buffer[0] = '\0';
-    const auto length = static_cast<size_t>(
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
+    const auto length =
+        static_cast<size_t>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
     // A text that filled the buffer may have been cut: try again with twice the room.
     if (length + 1 < buffer.size() || buffer.size() >= (size_t{1} << 30)) {
       // The control may point pszText at a text of its own instead of filling the buffer.
@@ -81,6 +85,10 @@ std::string CellText(HWND list, int row, int column) {
   }
 }
 
-void AttachHistoryList(HWND list) { g_attachedList = list; }
+void AttachHistoryList(HWND list) {
+  g_attachedList = list;
+}
 
-HWND AttachedHistoryList() { return g_attachedList; }
+HWND AttachedHistoryList() {
+  return g_attachedList;
+}

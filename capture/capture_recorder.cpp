@@ -16,7 +16,8 @@ std::deque<std::string> g_heldCaptures;
 void RecordNow(const std::string& text) {
   HWND list = AttachedHistoryList();
   const int row = AppendEmptyRow(list);
-  if (row < 0) return;  // the list refused the row: the capture stops here
+  if (row < 0)
+    return;  // the list refused the row: the capture stops here
   SetCellText(list, row, 0, HistoryIdText(RowCount(list) - 1));
   SetCellText(list, row, 1, FormatTimestamp(std::nullopt, 1, 0));
   SetCellText(list, row, 2, text);

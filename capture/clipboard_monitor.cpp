@@ -7,15 +7,16 @@
 namespace {
 
 HWND g_mainWindow = nullptr;
-bool g_monitoring = false;            // the monitoring flag
-HWND g_nextViewer = nullptr;          // the window after the main window in the viewer chain
+bool g_monitoring = false;              // the monitoring flag
+HWND g_nextViewer = nullptr;            // the window after the main window in the viewer chain
 WNDPROC g_previousProcedure = nullptr;  // the procedure StartMonitoring replaced
 // The clipboard sequence number of the last change that WM_DRAWCLIPBOARD was handled for. Wine can send
 // a second WM_DRAWCLIPBOARD for one change, nested inside the first; that one must not be recorded again.
 DWORD g_lastChangeSeen = 0;
 
 void SendToNextViewer(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (g_nextViewer != nullptr) SendMessageA(g_nextViewer, message, wParam, lParam);
+  if (g_nextViewer != nullptr)
+    SendMessageA(g_nextViewer, message, wParam, lParam);
 }
 
 LRESULT OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
@@ -28,7 +29,8 @@ LRESULT OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
       // The clipboard may have changed since the first reading; record the second reading, but never an
       // empty one (that change brings its own WM_DRAWCLIPBOARD).
       std::string text = ReadClipboardText();
-      if (!text.empty()) RecordCapture(text);
+      if (!text.empty())
+        RecordCapture(text);
     }
   }
   SendToNextViewer(WM_DRAWCLIPBOARD, wParam, lParam);
@@ -57,7 +59,8 @@ void AttachMonitor(HWND mainWindow, HWND historyList) {
 }
 
 void StartMonitoring() {
-  if (g_monitoring) return;
+  if (g_monitoring)
+    return;
   // Joining the chain sends WM_DRAWCLIPBOARD at once, to the window's ordinary procedure: the text already
   // on the clipboard is not recorded, nor a repetition of that notification once MonitorWindowProc is in.
   g_nextViewer = SetClipboardViewer(g_mainWindow);
@@ -68,13 +71,16 @@ void StartMonitoring() {
 }
 
 void StopMonitoring() {
-  if (!g_monitoring) return;
+  if (!g_monitoring)
+    return;
   SetWindowLongPtrA(g_mainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previousProcedure));
   ChangeClipboardChain(g_mainWindow, g_nextViewer);
   g_monitoring = false;
 }
 
-bool IsMonitoring() { return g_monitoring; }
+bool IsMonitoring() {
+  return g_monitoring;
+}
 
 void OnStartMonitoringCommand(MonitorItems items) {
   items.startDisabled = true;

@@ -9,7 +9,8 @@ class ClipboardOpening {
  public:
   ClipboardOpening() : open_(OpenClipboard(nullptr) != FALSE) {}
   ~ClipboardOpening() {
-    if (open_) CloseClipboard();
+    if (open_)
+      CloseClipboard();
   }
   ClipboardOpening(const ClipboardOpening&) = delete;
   ClipboardOpening& operator=(const ClipboardOpening&) = delete;
@@ -25,7 +26,8 @@ class GlobalMemoryLock {
  public:
   explicit GlobalMemoryLock(HGLOBAL block) : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
   ~GlobalMemoryLock() {
-    if (data_ != nullptr) GlobalUnlock(block_);
+    if (data_ != nullptr)
+      GlobalUnlock(block_);
   }
   GlobalMemoryLock(const GlobalMemoryLock&) = delete;
   GlobalMemoryLock& operator=(const GlobalMemoryLock&) = delete;
@@ -44,7 +46,8 @@ class OwnedGlobalMemory {
  public:
   OwnedGlobalMemory(UINT flags, size_t bytes) : block_(GlobalAlloc(flags, bytes)) {}
   ~OwnedGlobalMemory() {
-    if (block_ != nullptr) GlobalFree(block_);
+    if (block_ != nullptr)
+      GlobalFree(block_);
   }
   OwnedGlobalMemory(const OwnedGlobalMemory&) = delete;
   OwnedGlobalMemory& operator=(const OwnedGlobalMemory&) = delete;

@@ -38,7 +38,8 @@ class LoadRunning {
   LoadRunning() { g_loading = true; }
   ~LoadRunning() {
     g_loading = false;
-    if (g_afterLoad != nullptr) g_afterLoad();
+    if (g_afterLoad != nullptr)
+      g_afterLoad();
   }
   LoadRunning(const LoadRunning&) = delete;
   LoadRunning& operator=(const LoadRunning&) = delete;
@@ -57,7 +58,8 @@ std::string HistoryDatabasePath() {
 
 void AppendHistoryRecord(const std::string& text) {
   const std::string path = HistoryDatabasePath();
-  if (!g_数据库.Open(path, jet::OpenMode::ReadWrite)) return;
+  if (!g_数据库.Open(path, jet::OpenMode::ReadWrite))
+    return;
   ComponentsClosing closing;
   g_记录集.Bind(g_数据库);
   g_记录集.Open(kHistoryTable);
@@ -69,19 +71,23 @@ void AppendHistoryRecord(const std::string& text) {
 }
 
 void LoadHistory() {
-  if (g_loading) return;
+  if (g_loading)
+    return;
   LoadRunning running;
   const std::string path = HistoryDatabasePath();
   // Reading needs no write access: the load takes none, and so never stands in the way of another
   // process that has the file open, nor changes a byte of it.
-  if (!g_数据库.Open(path, jet::OpenMode::ReadOnly)) return;
+  if (!g_数据库.Open(path, jet::OpenMode::ReadOnly))
+    return;
   ComponentsClosing closing;
   g_记录集.Bind(g_数据库);
   g_记录集.Open(kHistoryTable);
   // An empty table (or one that cannot be read) gives no rows.
-  if (g_记录集.RecordCount() <= 0) return;
+  if (g_记录集.RecordCount() <= 0)
+    return;
   HWND list = AttachedHistoryList();
-  if (!g_记录集.MoveFirst()) return;  // a count with no readable record behind it
+  if (!g_记录集.MoveFirst())
+    return;  // a count with no readable record behind it
   for (;;) {
     const std::string id = g_记录集.ReadField(0);
     const std::string time = g_记录集.ReadField(1);
@@ -91,10 +97,15 @@ void LoadHistory() {
     SetCellText(list, row, 1, time);
     SetCellText(list, row, 2, DecodeStoredText(stored));
     g_记录集.MoveNext();
-    if (g_记录集.IsPastLastRecord()) break;
+    if (g_记录集.IsPastLastRecord())
+      break;
   }
 }
 
-bool IsHistoryLoading() { return g_loading; }
+bool IsHistoryLoading() {
+  return g_loading;
+}
 
-void SetAfterHistoryLoad(void (*afterLoad)()) { g_afterLoad = afterLoad; }
+void SetAfterHistoryLoad(void (*afterLoad)()) {
+  g_afterLoad = afterLoad;
+}

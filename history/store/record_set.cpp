@@ -10,9 +10,11 @@ bool 记录集::Bind(数据库& connection) {
 
 bool 记录集::Open(std::u16string_view source) {
   Close();
-  if (connection_ == nullptr || connection_->engine() == nullptr) return false;
+  if (connection_ == nullptr || connection_->engine() == nullptr)
+    return false;
   auto table = connection_->engine()->FindTable(source);
-  if (!table) return false;
+  if (!table)
+    return false;
   table_.emplace(std::move(table).value());
   Rewind();
   position_ = 0;
@@ -38,8 +40,10 @@ void 记录集::Rewind() {
 }
 
 const 记录集::Record* 记录集::RecordAt(long index) {
-  if (!table_ || index < 0) return nullptr;
-  if (index < windowStart_) Rewind();
+  if (!table_ || index < 0)
+    return nullptr;
+  if (index < windowStart_)
+    Rewind();
   while (!cursorAtEnd_ && windowStart_ + static_cast<long>(window_.size()) <= index) {
     Record row;
     auto more = cursor_->Next(row);
@@ -56,21 +60,25 @@ const 记录集::Record* 记录集::RecordAt(long index) {
     ++windowStart_;
   }
   const long offset = index - windowStart_;
-  if (offset < 0 || offset >= static_cast<long>(window_.size())) return nullptr;
+  if (offset < 0 || offset >= static_cast<long>(window_.size()))
+    return nullptr;
   return &window_[static_cast<size_t>(offset)];
 }
 
 bool 记录集::AddNew() {
-  if (!table_) return false;
+  if (!table_)
+    return false;
   Record record;
-  for (const jet::Column& column : table_->columns()) record.push_back(jet::Value::Null(column.type()));
+  for (const jet::Column& column : table_->columns())
+    record.push_back(jet::Value::Null(column.type()));
   pending_ = std::move(record);
   stored_.reset();
   return true;
 }
 
 bool 记录集::WriteField(int position, const std::string& text) {
-  if (!pending_ || position < 0 || position >= static_cast<int>(pending_->size())) return false;
+  if (!pending_ || position < 0 || position >= static_cast<int>(pending_->size()))
+    return false;
   const jet::ColumnType type = table_->columns()[static_cast<size_t>(position)].type();
   jet::Value& field = (*pending_)[static_cast<size_t>(position)];
   if (text.empty()) {
@@ -99,12 +107,15 @@ bool 记录集::Update() {
   return true;
 }
 
-void 记录集::CancelUpdate() { pending_.reset(); }
+void 记录集::CancelUpdate() {
+  pending_.reset();
+}
 
 bool 记录集::MoveFirst() {
   pending_.reset();
   stored_.reset();
-  if (RecordAt(0) == nullptr) return false;
+  if (RecordAt(0) == nullptr)
+    return false;
   position_ = 0;
   return true;
 }
@@ -112,8 +123,10 @@ bool 记录集::MoveFirst() {
 bool 记录集::MoveNext() {
   pending_.reset();
   stored_.reset();
-  if (!table_) return false;
-  if (position_ >= 0 && RecordAt(position_) == nullptr) return false;  // already past the end
+  if (!table_)
+    return false;
+  if (position_ >= 0 && RecordAt(position_) == nullptr)
+    return false;  // already past the end
   ++position_;
   return true;
 }
@@ -121,7 +134,8 @@ bool 记录集::MoveNext() {
 bool 记录集::MovePrevious() {
   pending_.reset();
   stored_.reset();
-  if (!table_ || position_ < 0) return false;
+  if (!table_ || position_ < 0)
+    return false;
   --position_;
   return true;
 }
@@ -135,19 +149,23 @@ std::string 记录集::ReadField(int position) {
   } else {
     record = RecordAt(position_);
   }
-  if (record == nullptr || position < 0 || position >= static_cast<int>(record->size())) return {};
+  if (record == nullptr || position < 0 || position >= static_cast<int>(record->size()))
+    return {};
   const jet::Value& field = (*record)[static_cast<size_t>(position)];
-  if (field.IsNull()) return {};
+  if (field.IsNull())
+    return {};
   return TextFromUtf16(field.ToText());
 }
 
 long 记录集::RecordCount() const {
-  if (!table_) return -1;
+  if (!table_)
+    return -1;
   return static_cast<long>(table_->RowCount());
 }
 
 bool 记录集::IsPastLastRecord() {
-  if (!MoveNext()) return true;
+  if (!MoveNext())
+    return true;
   MovePrevious();
   return false;
 }

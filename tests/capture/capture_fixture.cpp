@@ -21,14 +21,17 @@ bool IsChainMessage(UINT message) {
 }
 
 LRESULT CALLBACK OrdinaryMainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (IsChainMessage(message)) g_ordinaryChainMessages.push_back({window, message, wParam, lParam});
-  if (message == WM_APP + 1) return 4242;
+  if (IsChainMessage(message))
+    g_ordinaryChainMessages.push_back({window, message, wParam, lParam});
+  if (message == WM_APP + 1)
+    return 4242;
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
 void RegisterClassOnce(const char* name, WNDPROC procedure) {
   WNDCLASSA existing;
-  if (GetClassInfoA(GetModuleHandleA(nullptr), name, &existing)) return;
+  if (GetClassInfoA(GetModuleHandleA(nullptr), name, &existing))
+    return;
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -58,12 +61,14 @@ class UnflushedFileSystem final : public jet::FileSystem {
  public:
   jet::Result<std::unique_ptr<jet::File>> Open(const std::string& path, jet::OpenMode mode) override {
     auto file = jet::FileSystem::Native().Open(path, mode);
-    if (!file) return file.status();
+    if (!file)
+      return file.status();
     return std::unique_ptr<jet::File>(std::make_unique<UnflushedFile>(std::move(file).value()));
   }
   jet::Result<std::unique_ptr<jet::File>> Create(const std::string& path) override {
     auto file = jet::FileSystem::Native().Create(path);
-    if (!file) return file.status();
+    if (!file)
+      return file.status();
     return std::unique_ptr<jet::File>(std::make_unique<UnflushedFile>(std::move(file).value()));
   }
   bool Exists(const std::string& path) override { return jet::FileSystem::Native().Exists(path); }
@@ -74,7 +79,8 @@ class UnflushedFileSystem final : public jet::FileSystem {
 };
 
 std::wstring Wide(const std::string& text, UINT codePage) {
-  if (text.empty()) return {};
+  if (text.empty())
+    return {};
   const int units = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(units), L'\0');
   MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
@@ -82,7 +88,8 @@ std::wstring Wide(const std::string& text, UINT codePage) {
 }
 
 std::string Narrow(const std::wstring& wide, UINT codePage) {
-  if (wide.empty()) return {};
+  if (wide.empty())
+    return {};
   const int bytes = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
                                         nullptr, nullptr);
   std::string text(static_cast<size_t>(bytes), '\0');
@@ -101,9 +108,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
-    if (done()) return true;
+    if (done())
+      return true;
     const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
+    if (now >= deadline)
+      return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
                               QS_ALLINPUT);
   }
@@ -118,21 +127,27 @@ void PumpFor(DWORD ms) {
 TestMainWindow::TestMainWindow() {
   RegisterClassOnce("QuilletTestMainWindow", &OrdinaryMainProcedure);
   g_ordinaryChainMessages.clear();
-  window_ = CreateWindowExA(0, "QuilletTestMainWindow", "Quillet　1.0", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                            0, 0, 500, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  window_ =
+      CreateWindowExA(0, "QuilletTestMainWindow", "Quillet　1.0", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0,
+                      0, 500, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   list_ = Create列表框(window_);
   AttachMonitor(window_, list_);
 }
 
 TestMainWindow::~TestMainWindow() {
-  if (IsMonitoring()) StopMonitoring();
+  if (IsMonitoring())
+    StopMonitoring();
   DestroyWindow(window_);
   AttachMonitor(nullptr, nullptr);
 }
 
-std::vector<Message> TestMainWindow::ordinaryChainMessages() const { return g_ordinaryChainMessages; }
+std::vector<Message> TestMainWindow::ordinaryChainMessages() const {
+  return g_ordinaryChainMessages;
+}
 
-WNDPROC TestMainWindow::OrdinaryProcedure() { return &OrdinaryMainProcedure; }
+WNDPROC TestMainWindow::OrdinaryProcedure() {
+  return &OrdinaryMainProcedure;
+}
 
 // ---- TestViewer ----
 
@@ -152,25 +167,30 @@ TestViewer::~TestViewer() {
 }
 
 void TestViewer::Leave() {
-  if (!joined_) return;
+  if (!joined_)
+    return;
   joined_ = false;
   ChangeClipboardChain(window_, next_);
 }
 
 size_t TestViewer::CountOf(UINT message) const {
   size_t count = 0;
-  for (const Message& m : received_) count += m.message == message ? 1 : 0;
+  for (const Message& m : received_)
+    count += m.message == message ? 1 : 0;
   return count;
 }
 
 LRESULT CALLBACK TestViewer::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<TestViewer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr || !IsChainMessage(message)) return DefWindowProcA(window, message, wParam, lParam);
+  if (self == nullptr || !IsChainMessage(message))
+    return DefWindowProcA(window, message, wParam, lParam);
   self->received_.push_back({window, message, wParam, lParam});
   switch (message) {
     case WM_DRAWCLIPBOARD:
-      if (self->onDrawClipboard) self->onDrawClipboard();
-      if (self->next_) SendMessageA(self->next_, message, wParam, lParam);
+      if (self->onDrawClipboard)
+        self->onDrawClipboard();
+      if (self->next_)
+        SendMessageA(self->next_, message, wParam, lParam);
       break;
     case WM_CHANGECBCHAIN:
       if (reinterpret_cast<HWND>(wParam) == self->next_) {
@@ -193,13 +213,15 @@ SentMessageLog::SentMessageLog() {
 }
 
 SentMessageLog::~SentMessageLog() {
-  if (hook_) UnhookWindowsHookEx(hook_);
+  if (hook_)
+    UnhookWindowsHookEx(hook_);
 }
 
 std::vector<Message> SentMessageLog::To(HWND window, UINT message) const {
   std::vector<Message> found;
   for (const Message& m : g_sentChainMessages) {
-    if (m.window == window && m.message == message) found.push_back(m);
+    if (m.window == window && m.message == message)
+      found.push_back(m);
   }
   return found;
 }
@@ -237,7 +259,8 @@ void ClipboardWriter::Loop() {
   for (;;) {
     MsgWaitForMultipleObjects(1, &wake_, FALSE, 50, QS_ALLINPUT);
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageA(&message);
     std::deque<std::function<void()>> work;
     bool stopping;
     {
@@ -245,7 +268,8 @@ void ClipboardWriter::Loop() {
       work.swap(work_);
       stopping = stopping_;
     }
-    for (auto& item : work) item();
+    for (auto& item : work)
+      item();
     if (stopping && work.empty()) {
       finished_ = true;
       return;
@@ -282,10 +306,12 @@ void ClipboardWriter::WriteText(const std::string& text) {
 void ClipboardWriter::WriteNoText() {
   Run([] {
     const UINT format = RegisterClipboardFormatA("QuilletTestNoText");
-    if (!OpenClipboard(nullptr)) return;
+    if (!OpenClipboard(nullptr))
+      return;
     EmptyClipboard();
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16);
-    if (SetClipboardData(format, block) == nullptr) GlobalFree(block);
+    if (SetClipboardData(format, block) == nullptr)
+      GlobalFree(block);
     CloseClipboard();
   });
 }
@@ -301,7 +327,9 @@ std::vector<Row> ListRows(HWND list) {
   return rows;
 }
 
-std::string DatabasePath() { return Utf8(HistoryDatabasePath()); }
+std::string DatabasePath() {
+  return Utf8(HistoryDatabasePath());
+}
 
 void CreateFreshDatabase() {
   RemoveDatabase();
@@ -318,13 +346,16 @@ void RemoveDatabase() {
 std::vector<StoredRecord> StoredRecords() {
   std::vector<StoredRecord> records;
   auto database = jet::Database::Open(DatabasePath(), jet::OpenMode::ReadOnly);
-  if (!database) return records;
+  if (!database)
+    return records;
   auto table = database->FindTable(u"Data");
-  if (!table) return records;
+  if (!table)
+    return records;
   const jet::Status read = table->ForEachRow([&](const std::vector<jet::Value>& row) {
     StoredRecord record;
     for (size_t i = 0; i < 3 && i < row.size(); ++i) {
-      if (!row[i].IsNull()) record[i] = row[i].ToUtf8();
+      if (!row[i].IsNull())
+        record[i] = row[i].ToUtf8();
     }
     records.push_back(record);
     return true;
@@ -356,11 +387,13 @@ void AppendStoredRecords(const std::vector<StoredRecord>& records) {
 
 std::string FileBytes(const std::string& utf8Path) {
   FILE* file = _wfopen(Wide(utf8Path, CP_UTF8).c_str(), L"rb");
-  if (file == nullptr) return {};
+  if (file == nullptr)
+    return {};
   std::string bytes;
   char buffer[65536];
   size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
+    bytes.append(buffer, got);
   fclose(file);
   return bytes;
 }
@@ -376,15 +409,21 @@ std::string FixturePath(const std::string& name) {
   return std::string("Z:") + QUILLET_FIXTURE_DIR + "/" + name;
 }
 
-std::string Utf8(const std::string& text) { return Narrow(Wide(text, 936), CP_UTF8); }
-std::string Cp936(const std::string& utf8) { return Narrow(Wide(utf8, CP_UTF8), 936); }
+std::string Utf8(const std::string& text) {
+  return Narrow(Wide(text, 936), CP_UTF8);
+}
+std::string Cp936(const std::string& utf8) {
+  return Narrow(Wide(utf8, CP_UTF8), 936);
+}
 
 bool LooksLikeCaptureTime(const std::string& text) {
   static const char kPattern[] = "dddd-dd-dd dd:dd:dd";
-  if (text.size() != sizeof kPattern - 1) return false;
+  if (text.size() != sizeof kPattern - 1)
+    return false;
   for (size_t i = 0; i < text.size(); ++i) {
     const bool digit = text[i] >= '0' && text[i] <= '9';
-    if (kPattern[i] == 'd' ? !digit : text[i] != kPattern[i]) return false;
+    if (kPattern[i] == 'd' ? !digit : text[i] != kPattern[i])
+      return false;
   }
   return true;
 }

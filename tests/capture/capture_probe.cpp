@@ -55,15 +55,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     wide.resize(GetModuleFileNameW(nullptr, wide.data(), MAX_PATH));
     wide = wide.substr(0, wide.find_last_of(L'\\') + 1) + L"Data.mdb";
     std::u16string path(wide.begin(), wide.end());
-    if (!jet::CreateHistoryDatabase(jet::ToUtf8(path), true).ok()) return 2;
+    if (!jet::CreateHistoryDatabase(jet::ToUtf8(path), true).ok())
+      return 2;
   }
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = &ProbeProcedure;
   windowClass.hInstance = instance;
   windowClass.lpszClassName = "QuilletCaptureProbe";
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "QuilletCaptureProbe", "Quillet　1.0", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                0, 0, 500, 360, nullptr, nullptr, instance, nullptr);
+  HWND window =
+      CreateWindowExA(0, "QuilletCaptureProbe", "Quillet　1.0", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, 0,
+                      500, 360, nullptr, nullptr, instance, nullptr);
   g_list = Create列表框(window);
   AttachMonitor(window, g_list);
   LoadHistory();

@@ -62,13 +62,13 @@ TEST_P(CapturedText, IsKeptUnchangedInTheRowAndTheRecord) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, CapturedText,
-    ::testing::Values(TextCase{"Chinese", "中", "5LitAA=="},
-                      TextCase{"ThreeSpaces", "   ", "ICAgAA=="},
+    ::testing::Values(TextCase{"Chinese", "中", "5LitAA=="}, TextCase{"ThreeSpaces", "   ", "ICAgAA=="},
                       TextCase{"LineBreaksTabsAndEdgeSpaces", " a\tb\r\nc ", "IGEJYg0KYyAA"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Capture, TheThirteenthRowAfterTwelveGetsIdTwelve) {
-  for (int i = 0; i < 12; ++i) AppendEmptyRow(main.list());
+  for (int i = 0; i < 12; ++i)
+    AppendEmptyRow(main.list());
   CopyAndWait("thirteenth", 13);
   EXPECT_EQ(CellText(main.list(), 12, 0), "12");
   EXPECT_EQ(CellText(main.list(), 12, 2), "thirteenth");
@@ -78,7 +78,8 @@ TEST_F(Capture, TheThirteenthRowAfterTwelveGetsIdTwelve) {
 }
 
 TEST_F(Capture, AbcAsTheSixthRowIsStoredAsFiveWithItsStoredForm) {
-  for (int i = 0; i < 5; ++i) AppendEmptyRow(main.list());
+  for (int i = 0; i < 5; ++i)
+    AppendEmptyRow(main.list());
   CopyAndWait("abc", 6);
   const auto records = StoredRecords();
   ASSERT_EQ(records.size(), 1u);
@@ -136,13 +137,16 @@ TEST_F(Capture, TextsChangingFastNeverGiveAnEmptyRow) {
     }
   });
   CopyAndWait("end of the burst", 1);
-  ASSERT_TRUE(PumpUntil([&] { return CellText(main.list(), RowCount(main.list()) - 1, 2) == "end of the burst"; }));
-  for (const Row& row : ListRows(main.list())) EXPECT_FALSE(row[2].empty()) << "row " << row[0];
+  ASSERT_TRUE(
+      PumpUntil([&] { return CellText(main.list(), RowCount(main.list()) - 1, 2) == "end of the burst"; }));
+  for (const Row& row : ListRows(main.list()))
+    EXPECT_FALSE(row[2].empty()) << "row " << row[0];
 }
 
 TEST_F(Capture, ALongTextIsStoredWholeAndReadBackWhole) {
   std::string text;
-  for (int i = 0; text.size() < 100 * 1024; ++i) text += "line " + std::to_string(i) + " 中文\r\n";
+  for (int i = 0; text.size() < 100 * 1024; ++i)
+    text += "line " + std::to_string(i) + " 中文\r\n";
   CopyAndWait(text, 1);
   EXPECT_EQ(CellText(main.list(), 0, 2), text);
   const auto records = StoredRecords();

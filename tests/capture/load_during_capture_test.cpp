@@ -25,7 +25,8 @@ TEST(LoadDuringCaptures, EveryRecordAndEveryCaptureArePresentInTheDecidedOrder) 
   CreateFreshDatabase();
   std::vector<StoredRecord> records;
   for (int i = 0; i < kRecords; ++i) {
-    records.push_back({std::to_string(i), "2020-01-01 00:00:00", EncodeStoredText("record " + std::to_string(i))});
+    records.push_back(
+        {std::to_string(i), "2020-01-01 00:00:00", EncodeStoredText("record " + std::to_string(i))});
   }
   AppendStoredRecords(records);
 
@@ -50,7 +51,8 @@ TEST(LoadDuringCaptures, EveryRecordAndEveryCaptureArePresentInTheDecidedOrder) 
       while (!done() && GetTickCount64() < deadline) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+          DispatchMessageA(&message);
       }
     };
     // Start once the load is well under way (the count is answered while the load handles messages).
@@ -59,7 +61,8 @@ TEST(LoadDuringCaptures, EveryRecordAndEveryCaptureArePresentInTheDecidedOrder) 
       WriteClipboardText("during the load " + std::to_string(i));
       const DWORD change = GetClipboardSequenceNumber();
       pumpUntil([&] { return lastPassedOn >= change; });
-      if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < kRecords) ++capturesDuringLoad;
+      if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < kRecords)
+        ++capturesDuringLoad;
     }
     writerDone = true;
   });

@@ -174,7 +174,8 @@ TEST_F(MonitorChain, AfterStoppingTheRestOfTheChainStillSeesChangesAndNoRowIsAdd
 }
 
 TEST_F(MonitorChain, AsTheOnlyViewerChangesAreRecorded) {
-  if (GetClipboardViewer() != nullptr) GTEST_SKIP() << "another program's viewer is in this session's chain";
+  if (GetClipboardViewer() != nullptr)
+    GTEST_SKIP() << "another program's viewer is in this session's chain";
   TestMainWindow main;
   ClipboardWriter writer;
   StartMonitoring();

@@ -16,7 +16,8 @@ void RemoveFolder(const std::wstring& folder) {
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
+      if (name == L"." || name == L"..")
+        continue;
       const std::wstring path = folder + L"\\" + name;
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveFolder(path);
@@ -35,13 +36,16 @@ int RunRelocated() {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"quillet-capture-" + std::to_wstring(GetCurrentProcessId()) +
-                              L"-" + std::to_wstring(GetTickCount64());
-  if (!CreateDirectoryW(folder.c_str(), nullptr)) return 3;
+  const std::wstring folder = std::wstring(temp) + L"quillet-capture-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(GetTickCount64());
+  if (!CreateDirectoryW(folder.c_str(), nullptr))
+    return 3;
   std::wstring name = self;
   name = name.substr(name.find_last_of(L"\\/") + 1);
   const std::wstring copy = folder + L"\\" + name;
-  if (!CopyFileW(self, copy.c_str(), TRUE)) return 3;
+  if (!CopyFileW(self, copy.c_str(), TRUE))
+    return 3;
   SetEnvironmentVariableW(kFolderVariable, folder.c_str());
 
   STARTUPINFOW startup{};
@@ -67,7 +71,8 @@ int RunRelocated() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (GetEnvironmentVariableW(kFolderVariable, nullptr, 0) == 0) return RunRelocated();
+  if (GetEnvironmentVariableW(kFolderVariable, nullptr, 0) == 0)
+    return RunRelocated();
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

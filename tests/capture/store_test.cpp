@@ -107,8 +107,10 @@ std::string WithTimeColumnOfOneCharacter(std::string bytes) {
   constexpr size_t kPage = 4096;
   for (size_t page = 1; (page + 1) * kPage <= bytes.size(); ++page) {
     unsigned char* p = reinterpret_cast<unsigned char*>(&bytes[page * kPage]);
-    if (p[0] != 0x02 || p[1] != 0x01) continue;  // a table definition
-    if (p[40] != 0x4E) continue;                  // a user table
+    if (p[0] != 0x02 || p[1] != 0x01)
+      continue;  // a table definition
+    if (p[40] != 0x4E)
+      continue;  // a user table
     uint16_t columns, realIndexes;
     memcpy(&columns, p + 45, 2);
     memcpy(&realIndexes, p + 51, 2);
@@ -154,7 +156,8 @@ class UnwritableFile : public Store, public ::testing::WithParamInterface<FaultC
       case Fault::Damaged: {
         std::string damaged = fresh;
         // Page 1 (the global usage map) and the catalog turned into noise.
-        for (size_t i = 4096; i < damaged.size() && i < 4096 * 16; ++i) damaged[i] = static_cast<char>(i * 131);
+        for (size_t i = 4096; i < damaged.size() && i < 4096 * 16; ++i)
+          damaged[i] = static_cast<char>(i * 131);
         WriteFileBytes(DatabasePath(), damaged);
         break;
       }
@@ -174,7 +177,8 @@ class UnwritableFile : public Store, public ::testing::WithParamInterface<FaultC
     StartMonitoring();
   }
   void TearDown() override {
-    if (holder_ != INVALID_HANDLE_VALUE) CloseHandle(holder_);
+    if (holder_ != INVALID_HANDLE_VALUE)
+      CloseHandle(holder_);
   }
   static std::wstring DatabasePathWide() {
     const std::string path = DatabasePath();

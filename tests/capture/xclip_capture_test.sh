@@ -106,11 +106,13 @@ rows.forEach(([id, time, text], i) => {
         `row ${i} time ${time} vs stored ${stored}`);
 });
 if (fs.existsSync(`${dir}/history.txt`)) {
-  const listing = fs.readFileSync(`${dir}/history.txt`, 'utf8');
-  records.forEach(([id, time], i) => {
-    check(listing.includes(time), `quillet-db history lacks the time of record ${i}`);
+  const listed = fs.readFileSync(`${dir}/history.txt`, 'utf8').split('\n').filter(l => l.startsWith('{')).map(l => JSON.parse(l));
+  check(listed.length === count, `quillet-db history lists ${listed.length} records`);
+  listed.forEach((r, i) => {
+    check(r.id === String(i), `quillet-db record ${i} id ${r.id}`);
+    check(records[i] && r.time === records[i][1], `quillet-db record ${i} time ${r.time}`);
+    check(r.text === expected[i], `quillet-db record ${i} text`);
   });
-  [0, 1].forEach(i => check(listing.includes(expected[i]), `quillet-db history lacks text ${i}`));
 }
 process.exit(ok ? 0 : 1);
 JS
