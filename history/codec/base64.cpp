@@ -2,6 +2,7 @@
 // (stored_text_codec_win.cpp) adds the code page conversions and the message hook.
 #include "history/codec/stored_text_codec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -67,6 +68,38 @@ std::string RemoveLineBreaks(std::string_view text) {
   return out;
 }
 
+// Looks the group starting at `first` up into the register and returns its stop position: the position
+// (1 to 4) of the first character outside the alphabet, or 5 when all four were looked up. Positions
+// past the end count as "A".
+int LookUpGroup(const unsigned char* bytes, size_t length, size_t first, uint32_t r[4]) {
+  if (first + 3 < length) {
+    // The common case, four alphabet characters (kNotInAlphabet is -1, so any miss makes the OR negative).
+    const int x0 = kAlphabetIndex[bytes[first]], x1 = kAlphabetIndex[bytes[first + 1]];
+    const int x2 = kAlphabetIndex[bytes[first + 2]], x3 = kAlphabetIndex[bytes[first + 3]];
+    if ((x0 | x1 | x2 | x3) >= 0) {
+      r[0] = static_cast<uint32_t>(x0);
+      r[1] = static_cast<uint32_t>(x1);
+      r[2] = static_cast<uint32_t>(x2);
+      r[3] = static_cast<uint32_t>(x3);
+      return 5;
+    }
+  }
+  for (int j = 0; j < 4; ++j) {
+    const size_t pos = first + static_cast<size_t>(j);
+    if (pos >= length) {
+      r[j] = 0;
+      continue;
+    }
+    const int x = kAlphabetIndex[bytes[pos]];
+    if (x == kNotInAlphabet) {
+      r[j] = bytes[pos];  // the byte's own value; the values after it stay as they were
+      return j + 1;
+    }
+    r[j] = static_cast<uint32_t>(x);
+  }
+  return 5;
+}
+
 }  // namespace
 
 std::string Base64Encode(std::string_view bytes) {
@@ -104,43 +137,38 @@ std::string Base64Decode(std::string_view text, bool stripTrailingZeros,
   if (const size_t end = text.find('\0'); end != std::string_view::npos) {
     text = text.substr(0, end);
   }
-  const std::string clean = RemoveLineBreaks(RemoveSpaces(text));
+  // Stored forms the encoder wrote have no spaces, line breaks or double-byte characters; only other
+  // texts pay for the two cleaning passes.
+  const bool needsCleaning = std::any_of(text.begin(), text.end(), [](char c) {
+    return c == ' ' || c == '\r' || IsLeadByte(static_cast<unsigned char>(c));
+  });
+  std::string cleaned;
+  if (needsCleaning) {
+    cleaned = RemoveLineBreaks(RemoveSpaces(text));
+  }
+  const std::string_view clean = needsCleaning ? std::string_view(cleaned) : text;
   const size_t length = clean.size();
   const size_t groups = length / 4 + (length % 4 ? 1 : 0);
 
-  std::string out;
-  out.reserve(groups * 3);
+  std::string out(groups * 3, '\0');
+  char* put = out.data();
   // The register is set once and kept from group to group: a group that stops early leaves the values
   // after its stop position as the previous group left them.
   uint32_t r[4] = {0, 0, 0, 0};
   int stop = 0;  // stop position of the last group; 0 when there was no group
   const auto* bytes = reinterpret_cast<const unsigned char*>(clean.data());
   for (size_t g = 0; g < groups; ++g) {
-    stop = 5;
-    for (int j = 0; j < 4; ++j) {
-      const size_t pos = g * 4 + j;
-      if (pos >= length) {
-        r[j] = 0;  // past the end: the value of "A"
-        continue;
-      }
-      const int x = kAlphabetIndex[bytes[pos]];
-      if (x == kNotInAlphabet) {
-        r[j] = bytes[pos];
-        stop = j + 1;
-        break;
-      }
-      r[j] = static_cast<uint32_t>(x);
-    }
-    out.push_back(static_cast<char>(((r[0] * 4) | (r[1] / 16)) & 0xFF));
-    out.push_back(static_cast<char>(((r[1] * 16) | (r[2] / 4)) & 0xFF));
-    out.push_back(static_cast<char>(((r[2] * 64) | r[3]) & 0xFF));
+    stop = LookUpGroup(bytes, length, g * 4, r);
+    *put++ = static_cast<char>(((r[0] * 4) | (r[1] / 16)) & 0xFF);
+    *put++ = static_cast<char>(((r[1] * 16) | (r[2] / 4)) & 0xFF);
+    *put++ = static_cast<char>(((r[2] * 64) | r[3]) & 0xFF);
     if (afterGroup) {
       afterGroup();
     }
   }
   if (stop > 0 && stop < 5) {
     const size_t remove = static_cast<size_t>(5 - stop);
-    out.resize(out.size() > remove ? out.size() - remove : 0);
+    out.erase(out.size() > remove ? out.size() - remove : 0);
   }
   if (stripTrailingZeros) {
     out = StripTrailingZeros(std::move(out));

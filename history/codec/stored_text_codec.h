@@ -48,16 +48,18 @@ std::string DecodeStoredText(const std::string& stored);
 // queue-status query. A WM_QUIT taken from the queue is posted again so that the message loop still ends.
 void PumpWaitingMessages();
 // The hook of one decode: runs PumpWaitingMessages after the first group and then whenever the system
-// tick (GetTickCount, 10 to 16 ms steps) has moved on since its last run. A queue-status query costs
-// tens of microseconds under Wine and about a microsecond on Windows, while a group decodes in a few
-// nanoseconds, so querying after every group would make an idle queue most of the decoding time; this
-// way waiting messages still run in the middle of a long decode, at most one tick late.
+// tick (GetTickCount, 10 to 16 ms steps, read every 32nd group) has moved on since its last run. A
+// queue-status query is a kernel call on Windows and a wineserver round trip (tens of microseconds)
+// under Wine, while a group decodes in nanoseconds, so querying after every group would make an idle
+// queue nearly all of the decoding time; this way waiting messages still run in the middle of a long
+// decode, at most one tick late.
 class MessagePumpPacer {
  public:
   void operator()();
 
  private:
   bool pumped_ = false;
+  unsigned groups_ = 0;
   unsigned long lastTick_ = 0;
 };
 #endif

@@ -251,6 +251,85 @@ TEST(Base64Property, AgreesWithStandardBase64WhenSpacesAndLineBreaksAreInserted)
   }
 }
 
+// The decoding steps written out one by one, slowly and literally, as a model for any input.
+std::string ModelDecode(const std::string& input, bool stripTrailingZeros) {
+  const std::string text = input.substr(0, input.find('\0'));
+  auto characters = [](const std::string& t) {
+    std::vector<std::string> units;
+    for (size_t i = 0; i < t.size();) {
+      const size_t n = (static_cast<unsigned char>(t[i]) >= 0x80 && i + 1 < t.size()) ? 2 : 1;
+      units.push_back(t.substr(i, n));
+      i += n;
+    }
+    return units;
+  };
+  std::string noSpaces;
+  for (const std::string& c : characters(text)) {
+    if (c != " " && c != "\xA1\xA1") noSpaces += c;
+  }
+  std::string clean;
+  const std::vector<std::string> units = characters(noSpaces);
+  for (size_t i = 0; i < units.size(); ++i) {
+    if (units[i] == "\r" && i + 1 < units.size() && units[i + 1] == "\n") {
+      ++i;
+      continue;
+    }
+    clean += units[i];
+  }
+  const size_t length = clean.size();
+  const size_t groups = length / 4 + (length % 4 ? 1 : 0);
+  int r[5] = {0, 0, 0, 0, 0};
+  int k = 0;
+  std::string out;
+  for (size_t g = 0; g < groups; ++g) {
+    k = 5;
+    for (int j = 1; j <= 4; ++j) {
+      const size_t pos = 4 * g + static_cast<size_t>(j);  // counting from 1
+      if (pos > length) {
+        r[j] = 0;
+        continue;
+      }
+      const unsigned char byte = static_cast<unsigned char>(clean[pos - 1]);
+      const size_t x = byte >= 0x80 ? std::string::npos : kAlphabet.find(static_cast<char>(byte));
+      if (x == std::string::npos) {
+        r[j] = byte;
+        k = j;
+        break;
+      }
+      r[j] = static_cast<int>(x);
+    }
+    out.push_back(static_cast<char>((r[1] * 4 | r[2] / 16) % 256));
+    out.push_back(static_cast<char>((r[2] * 16 | r[3] / 4) % 256));
+    out.push_back(static_cast<char>((r[3] * 64 | r[4]) % 256));
+  }
+  if (k < 5) {
+    const size_t remove = static_cast<size_t>(5 - k);
+    out = out.size() < remove ? "" : out.substr(0, out.size() - remove);
+  }
+  if (stripTrailingZeros) {
+    while (!out.empty() && out.back() == '\0') out.pop_back();
+  }
+  return out;
+}
+
+TEST(Base64Property, FollowsTheDecodingStepsOnArbitraryText) {
+  // Texts made mostly of alphabet characters with "=", spaces, CR, LF, A1, B0, FF and zero bytes mixed in.
+  std::mt19937 rng(402);
+  const std::string odd = std::string("= \r\n\xA1\xB0\xFF-", 8) + std::string(1, '\0');
+  std::uniform_int_distribution<size_t> length(0, 40);
+  std::uniform_int_distribution<int> kind(0, 5);
+  std::uniform_int_distribution<size_t> pickAlphabet(0, 63), pickOdd(0, odd.size() - 1);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const size_t n = length(rng);
+    for (size_t i = 0; i < n; ++i) {
+      text.push_back(kind(rng) < 4 ? kAlphabet[pickAlphabet(rng)] : odd[pickOdd(rng)]);
+    }
+    ASSERT_EQ(Hex(Base64Decode(text, false)), Hex(ModelDecode(text, false))) << Hex(text);
+    ASSERT_EQ(Hex(Base64Decode(text, true)), Hex(ModelDecode(text, true))) << Hex(text);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------------
 
 struct StripCase {
