@@ -21,6 +21,7 @@ constexpr uint32_t kSingleLvalRowMax = 4076;  // the largest row an empty page t
 constexpr uint32_t kChainChunk = 4072;       // 4076 minus the next pointer
 constexpr uint32_t kLongValueMaxLength = 0x3FFFFFFF;
 constexpr uint32_t kLvalFreeThreshold = 64;  // an LVAL page with less room left is left out of the free map
+constexpr uint32_t kDataPageKeepsFreeSpace = 512;  // a full data page with more room stays in the free map  // an LVAL page with less room left is left out of the free map
 
 std::string ColumnLabel(const ParsedColumn& c) { return "column " + ToUtf8(c.name); }
 
@@ -265,18 +266,17 @@ Status Appender::PlanLongValue(const ParsedColumn& c, const std::string& data, L
     if (maps->free.page != 0) {  // Access leaves some free-space maps out (0:0)
       auto freeMap = ReadMapRow(file_, maps->free, pageCount_);
       if (!freeMap) return freeMap.status();
-      candidates = MapPages(file_, *freeMap, pageCount_);
+      candidates = LastMapPages(file_, *freeMap, pageCount_, 4);
       if (!candidates) return candidates.status();
     }
-    auto owned = MapPages(file_, *ownedMap, pageCount_);
-    if (!owned) return owned.status();
-    int looked = 0;
-    for (auto it = candidates->rbegin(); it != candidates->rend() && looked < 4; ++it, ++looked) {
-      if (!std::binary_search(owned->begin(), owned->end(), *it)) continue;
+    for (uint32_t candidate : *candidates) {
+      auto owned = MapHas(file_, *ownedMap, candidate);
+      if (!owned) return owned.status();
+      if (!*owned) continue;
       std::string page;
-      Status read = ReadPage(file_, *it, page);
+      Status read = ReadPage(file_, candidate, page);
       if (!read) return read;
-      auto slot = FitOnPage(page, *it, kLvalTag, n);
+      auto slot = FitOnPage(page, candidate, kLvalTag, n);
       if (!slot) continue;
       plan.sharedSlot = slot;
       plan.sharedPage = page;
@@ -388,23 +388,26 @@ Status Appender::Plan(const std::vector<Value>& values) {
   if (!ownedMap) return ownedMap.status().WithContext("table's page map");
   auto freeMap = ReadMapRow(file_, table_.freeMap, pageCount_);
   if (!freeMap) return freeMap.status().WithContext("table's free-space map");
-  auto owned = MapPages(file_, *ownedMap, pageCount_);
-  if (!owned) return owned.status();
-  auto withRoom = MapPages(file_, *freeMap, pageCount_);
+  // The last page of the free-space map; when the row does not fit there it gets a new page, and a
+  // page left with little room leaves the free-space map.
+  auto withRoom = LastMapPages(file_, *freeMap, pageCount_, 1);
   if (!withRoom) return withRoom.status();
   std::optional<Slot> slot;
-  std::string slotPage;
-  for (auto it = owned->rbegin(); it != owned->rend(); ++it) {
-    if (!std::binary_search(withRoom->begin(), withRoom->end(), *it)) continue;
-    s = ReadPage(file_, *it, slotPage);
-    if (!s) return s;
-    slot = FitOnPage(slotPage, *it, tdefPage_, static_cast<uint32_t>(row.size()));
-    break;  // only the last such page is tried
+  std::vector<uint32_t> noLongerFree;
+  if (!withRoom->empty()) {
+    auto owned = MapHas(file_, *ownedMap, withRoom->front());
+    if (!owned) return owned.status();
+    std::string slotPage;
+    if (*owned) {
+      s = ReadPage(file_, withRoom->front(), slotPage);
+      if (!s) return s;
+      slot = FitOnPage(slotPage, withRoom->front(), tdefPage_, static_cast<uint32_t>(row.size()));
+      if (slot) rowWrites_ = WritesForSlot(slotPage, *slot, row);
+    }
+    if (!slot && (!*owned || GetU16(slotPage, 2) < kDataPageKeepsFreeSpace)) noLongerFree.push_back(withRoom->front());
   }
   std::vector<uint32_t> newDataPages;
-  if (slot) {
-    rowWrites_ = WritesForSlot(slotPage, *slot, row);
-  } else {
+  if (!slot) {
     DataPage page(tdefPage_);
     page.AddRow(row);
     newDataPages.push_back(alloc_->Allocate(page.bytes()));
@@ -428,7 +431,7 @@ Status Appender::Plan(const std::vector<Value>& values) {
   }
   s = AddToMap(file_, *ownedMap, newDataPages, pageCount_, *alloc_, ownedWrites_);
   if (!s) return s;
-  s = AddToMap(file_, *freeMap, newDataPages, pageCount_, *alloc_, freeWrites_);
+  s = AddToMap(file_, *freeMap, newDataPages, pageCount_, *alloc_, freeWrites_, noLongerFree);
   if (!s) return s;
   auto global = ReadMapRow(file_, RowRef{1, 0}, pageCount_);
   if (!global) return global.status().WithContext("global page map");

@@ -43,7 +43,7 @@ void DiffWrites(const std::string& before, const std::string& after, uint64_t ba
 
 // Sets (or clears) the bits of `pages` in a reference map, handing out bitmap pages for blocks that
 // have none. `fresh` is the bit value of a new bitmap page.
-Status UpdateReferenceMap(File& file, const MapRow& map, std::vector<uint32_t> pages, bool value, bool fresh,
+Status UpdateReferenceMap(File& file, const MapRow& map, std::vector<std::pair<uint32_t, bool>> changes, bool fresh,
                           PageAllocator& alloc, std::vector<PageWrite>& writes, bool includeAllocated) {
   std::string row = map.page.substr(map.start, map.length);
   const std::string before = row;
@@ -70,18 +70,18 @@ Status UpdateReferenceMap(File& file, const MapRow& map, std::vector<uint32_t> p
   };
   size_t done = 0;
   while (true) {
-    for (; done < pages.size(); ++done) {
-      uint32_t p = pages[done];
+    for (; done < changes.size(); ++done) {
+      uint32_t p = changes[done].first;
       auto bitmap = bitmapFor(p / kReferenceMapPageBits);
       if (!bitmap) return bitmap.status();
-      SetBit(**bitmap, 4, p % kReferenceMapPageBits, value);
+      SetBit(**bitmap, 4, p % kReferenceMapPageBits, changes[done].second);
     }
     // The bitmap pages just handed out are new pages too (the global map must mark them used).
     if (!includeAllocated) break;
     bool more = false;
     for (uint32_t p = alloc.first(); p < alloc.next(); ++p)
-      if (std::find(pages.begin(), pages.end(), p) == pages.end()) {
-        pages.push_back(p);
+      if (std::find_if(changes.begin(), changes.end(), [&](const auto& c) { return c.first == p; }) == changes.end()) {
+        changes.emplace_back(p, false);
         more = true;
       }
     if (!more) break;
@@ -154,45 +154,100 @@ Result<std::vector<uint32_t>> MapPages(File& file, const MapRow& map, uint32_t l
 }
 
 Status AddToMap(File& file, const MapRow& map, const std::vector<uint32_t>& pages, uint32_t pageCount,
-                PageAllocator& alloc, std::vector<PageWrite>& writes) {
-  if (pages.empty()) return Status::Ok();
-  if (map.type() == 1) return UpdateReferenceMap(file, map, pages, true, false, alloc, writes, false);
+                PageAllocator& alloc, std::vector<PageWrite>& writes, const std::vector<uint32_t>& remove) {
+  (void)pageCount;
+  if (pages.empty() && remove.empty()) return Status::Ok();
+  std::vector<std::pair<uint32_t, bool>> changes;
+  for (uint32_t p : remove) changes.emplace_back(p, false);
+  for (uint32_t p : pages) changes.emplace_back(p, true);
+  if (map.type() == 1) return UpdateReferenceMap(file, map, changes, false, alloc, writes, false);
   const uint32_t bits = (map.length - 5) * 8;
   const uint32_t start = GetU32(map.page, map.start + 1);
   std::string row = map.page.substr(map.start, map.length);
   if (std::all_of(pages.begin(), pages.end(), [&](uint32_t p) { return p >= start && p - start < bits; })) {
-    for (uint32_t p : pages) SetBit(row, 5, p - start, true);
+    for (const auto& [p, value] : changes)
+      if (p >= start && p - start < bits) SetBit(row, 5, p - start, value);
     DiffWrites(map.page.substr(map.start, map.length), row, map.FileOffset(), writes);
     return Status::Ok();
   }
   auto current = MapPages(file, map, UINT32_MAX);
   if (!current) return current.status();
-  std::vector<uint32_t> all = *current;
+  std::vector<uint32_t> all;
+  for (uint32_t p : *current)
+    if (std::find(remove.begin(), remove.end(), p) == remove.end()) all.push_back(p);
   all.insert(all.end(), pages.begin(), pages.end());
   std::sort(all.begin(), all.end());
+  all.erase(std::unique(all.begin(), all.end()), all.end());
   uint32_t newStart = all.front() / 8 * 8;
   if (all.back() - newStart < bits) {
     // Every page still fits one window: re-base the inline map.
-    std::string rebased = InlineMapRow(newStart, all, map.length - 5);
-    writes.push_back(PageWrite{map.FileOffset(), rebased});
+    writes.push_back(PageWrite{map.FileOffset(), InlineMapRow(newStart, all, map.length - 5)});
     return Status::Ok();
   }
-  // Promote to a reference map: bitmap pages for every block in use, then the row rewritten in place
-  // with the same length.
+  // Promote to a reference map: bitmap pages (new pages) for every block in use, then the row rewritten
+  // in place with the same length.
   std::string reference(map.length, '\0');
   reference[0] = 0x01;
-  MapRow promoted = map;
-  promoted.page.replace(map.start, map.length, reference);
-  std::vector<PageWrite> ignored;
-  Status s = UpdateReferenceMap(file, promoted, all, true, false, alloc, ignored, false);
-  if (!s) return s;
-  // UpdateReferenceMap wrote the pointers into its own copy; rebuild them here from the allocator.
-  for (const auto& w : ignored)
-    if (w.offset >= map.FileOffset() && w.offset < map.FileOffset() + map.length)
-      reference.replace(w.offset - map.FileOffset(), w.bytes.size(), w.bytes);
-  (void)pageCount;
+  const uint32_t slots = (map.length - 1) / 4;
+  for (uint32_t p : all) {
+    uint32_t block = p / kReferenceMapPageBits;
+    if (block >= slots) return Status::Error("usage map cannot cover page numbers that high");
+    uint32_t ptr = GetU32(reference, 1 + 4 * block);
+    if (ptr == 0) {
+      ptr = alloc.Allocate(NewBitmapPage(false));
+      PutU32(reference, 1 + 4 * block, ptr);
+    }
+    SetBit(alloc.Content(ptr), 4, p % kReferenceMapPageBits, true);
+  }
   writes.push_back(PageWrite{map.FileOffset(), reference});
   return Status::Ok();
+}
+
+Result<std::vector<uint32_t>> LastMapPages(File& file, const MapRow& map, uint32_t limit, size_t count) {
+  std::vector<uint32_t> out;
+  auto scan = [&](std::string_view bitmap, uint64_t firstPage) {
+    for (size_t byte = bitmap.size(); byte-- > 0 && out.size() < count;) {
+      uint8_t b = static_cast<uint8_t>(bitmap[byte]);
+      if (b == 0) continue;
+      for (int bit = 7; bit >= 0 && out.size() < count; --bit) {
+        uint64_t page = firstPage + byte * 8 + static_cast<uint64_t>(bit);
+        if ((b >> bit) & 1 && page < limit) out.push_back(static_cast<uint32_t>(page));
+      }
+    }
+  };
+  if (map.type() == 0) {
+    scan(std::string_view(map.page).substr(map.start + 5, map.length - 5), GetU32(map.page, map.start + 1));
+    return out;
+  }
+  std::string bitmap;
+  for (uint32_t j = (map.length - 1) / 4; j-- > 0 && out.size() < count;) {
+    uint32_t ptr = GetU32(map.page, map.start + 1 + 4 * j);
+    if (ptr == 0) continue;
+    Status read = ReadPage(file, ptr, bitmap);
+    if (!read) return read;
+    if (static_cast<uint8_t>(bitmap[0]) != kBitmapPageType)
+      return Status::Error("page " + std::to_string(ptr) + ": not a usage bitmap page");
+    scan(std::string_view(bitmap).substr(4), static_cast<uint64_t>(j) * kReferenceMapPageBits);
+  }
+  return out;
+}
+
+Result<bool> MapHas(File& file, const MapRow& map, uint32_t page) {
+  if (map.type() == 0) {
+    uint32_t start = GetU32(map.page, map.start + 1);
+    if (page < start || page - start >= (map.length - 5) * 8) return false;
+    uint32_t bit = page - start;
+    return ((static_cast<uint8_t>(map.page[map.start + 5 + bit / 8]) >> (bit % 8)) & 1) != 0;
+  }
+  uint32_t block = page / kReferenceMapPageBits;
+  if (block >= (map.length - 1) / 4) return false;
+  uint32_t ptr = GetU32(map.page, map.start + 1 + 4 * block);
+  if (ptr == 0) return false;
+  uint32_t bit = page % kReferenceMapPageBits;
+  uint8_t byte = 0;
+  Status read = file.ReadAt(static_cast<uint64_t>(ptr) * kPageSize + 4 + bit / 8, &byte, 1);
+  if (!read) return read;
+  return ((byte >> (bit % 8)) & 1) != 0;
 }
 
 Status MarkUsedInGlobalMap(File& file, const MapRow& global, uint32_t pageCount, PageAllocator& alloc,
@@ -200,7 +255,11 @@ Status MarkUsedInGlobalMap(File& file, const MapRow& global, uint32_t pageCount,
   std::vector<uint32_t> fresh;
   for (uint32_t p = alloc.first(); p < alloc.next(); ++p) fresh.push_back(p);
   if (fresh.empty()) return Status::Ok();
-  if (global.type() == 1) return UpdateReferenceMap(file, global, fresh, false, true, alloc, writes, true);
+  if (global.type() == 1) {
+    std::vector<std::pair<uint32_t, bool>> changes;
+    for (uint32_t p : fresh) changes.emplace_back(p, false);
+    return UpdateReferenceMap(file, global, changes, true, alloc, writes, true);
+  }
   const uint32_t bits = (global.length - 5) * 8;
   const uint32_t start = GetU32(global.page, global.start + 1);
   std::string row = global.page.substr(global.start, global.length);

@@ -56,9 +56,15 @@ Result<MapRow> ReadMapRow(File& file, RowRef ref, uint32_t pageCount);
 Result<std::vector<uint32_t>> MapPages(File& file, const MapRow& map, uint32_t limit,
                                        std::vector<uint32_t>* bitmapPages = nullptr);
 
-// Sets the bits of `pages` in a table or column map.
+// Sets the bits of `pages` (and clears those of `remove`) in a table or column map.
 Status AddToMap(File& file, const MapRow& map, const std::vector<uint32_t>& pages, uint32_t pageCount,
-                PageAllocator& alloc, std::vector<PageWrite>& writes);
+                PageAllocator& alloc, std::vector<PageWrite>& writes, const std::vector<uint32_t>& remove = {});
+
+// The highest `count` pages of a map (below `limit`), highest first, reading no more bitmap pages
+// than it needs.
+Result<std::vector<uint32_t>> LastMapPages(File& file, const MapRow& map, uint32_t limit, size_t count);
+// Whether the bit of `page` is set.
+Result<bool> MapHas(File& file, const MapRow& map, uint32_t page);
 
 // Marks every page the allocator handed out as used in the global map, with any bitmap pages that
 // takes (handed out by the same allocator).
