@@ -1,6 +1,7 @@
 #include "history/jet/write_usage_map.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace jet::writer {
 namespace {
@@ -206,8 +207,18 @@ Status AddToMap(File& file, const MapRow& map, const std::vector<uint32_t>& page
 Result<std::vector<uint32_t>> LastMapPages(File& file, const MapRow& map, uint32_t limit, size_t count) {
   std::vector<uint32_t> out;
   auto scan = [&](std::string_view bitmap, uint64_t firstPage) {
-    for (size_t byte = bitmap.size(); byte-- > 0 && out.size() < count;) {
-      uint8_t b = static_cast<uint8_t>(bitmap[byte]);
+    size_t byte = bitmap.size();
+    while (byte > 0 && out.size() < count) {
+      // Runs of empty bytes are skipped eight at a time.
+      if (byte >= 8) {
+        uint64_t word;
+        std::memcpy(&word, bitmap.data() + byte - 8, 8);
+        if (word == 0) {
+          byte -= 8;
+          continue;
+        }
+      }
+      uint8_t b = static_cast<uint8_t>(bitmap[--byte]);
       if (b == 0) continue;
       for (int bit = 7; bit >= 0 && out.size() < count; --bit) {
         uint64_t page = firstPage + byte * 8 + static_cast<uint64_t>(bit);
