@@ -1,0 +1,448 @@
+# Shared steps of the acceptance scenarios (sourced, not run). A scenario calls e2e_begin with its name
+# and its arguments, then drives Quillet only from outside: xclip (clipboard), xdotool (tray icon,
+# popup menu, window, message box), `reg` (registry), mdb-json and mdb-reader (Data.mdb), and the small
+# helper programs of this folder (list_reader, file_locker, chain_viewer) playing other programs.
+#
+# Every check prints one line, "PASS: ..." or "FAIL: ..."; e2e_end prints the summary and gives the
+# scenario's exit code (0 only when every check passed; 77, CTest's "skipped", when the session or the
+# package is missing). Every wait is bounded; every process started here is ended and waited for.
+set -u
+
+WINE=/usr/lib/wine/wine64
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_TITLE='Quillet　1.0'
+E2E_TITLE_PATTERN='^Quillet　1\.0$'
+E2E_SWITCHES_KEY='HKLM\software\Tobrin'
+E2E_RUN_KEY='HKLM\software\microsoft\windows\CurrentVersion\Run'
+
+e2e_failures=0
+e2e_checks=0
+e2e_pids=()        # every background process started here
+e2e_xclip_pids=()  # the xclip processes that serve the clipboard texts
+QPID=""            # the running Quillet.exe (the wine64 process)
+QWIN=""            # its main window (X window id)
+
+# ---------------------------------------------------------------- results
+
+pass() {
+  e2e_checks=$((e2e_checks + 1))
+  echo "PASS: $*"
+}
+fail() {
+  e2e_checks=$((e2e_checks + 1))
+  e2e_failures=$((e2e_failures + 1))
+  echo "FAIL: $*"
+}
+info() { echo "INFO: $*"; }
+# check DESCRIPTION COMMAND...: one result line from the command's exit status.
+check() {
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+not() { ! "$@"; }
+# check_eq DESCRIPTION ACTUAL EXPECTED
+check_eq() {
+  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1 (got '$2', expected '$3')"; fi
+}
+# A failed step after which the scenario cannot go on.
+abort() {
+  fail "$*"
+  e2e_end
+}
+
+# wait_for SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; fails after SECONDS.
+wait_for() {
+  local limit=$1
+  shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.1
+  done
+}
+
+# holds_for SECONDS COMMAND...: COMMAND keeps succeeding for SECONDS (checked every 0.2 s). Used only
+# where nothing must happen, after a change that would have shown within that time.
+holds_for() {
+  local limit=$1
+  shift
+  local end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    "$@" || return 1
+    sleep 0.2
+  done
+  "$@"
+}
+
+# ---------------------------------------------------------------- set-up and clean-up
+
+# e2e_begin NAME ARGS...: reads the scenario's arguments, makes the run folder, unpacks the package into
+# it ($APP holds Quillet.exe and the package's fresh Data.mdb) and resets the program's registry values.
+e2e_begin() {
+  E2E_NAME=$1
+  shift
+  PACKAGE="" LIST_READER="" FILE_LOCKER="" CHAIN_VIEWER="" QUILLET_DB="" FIXTURES="" READERS=""
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --package) PACKAGE=$2 ;;
+      --list-reader) LIST_READER=$2 ;;
+      --file-locker) FILE_LOCKER=$2 ;;
+      --chain-viewer) CHAIN_VIEWER=$2 ;;
+      --quillet-db) QUILLET_DB=$2 ;;
+      --fixtures) FIXTURES=$2 ;;
+      --readers) READERS=$2 ;;
+      *) echo "unknown argument: $1" >&2; exit 2 ;;
+    esac
+    shift 2
+  done
+  echo "== $E2E_NAME"
+  if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ] || [ -z "${QUILLET_WINE_TMP:-}" ]; then
+    echo "SKIPPED: needs the Wine session of tests/harness/with-wine.sh (make e2e)"
+    exit 77
+  fi
+  if [ ! -f "$PACKAGE" ]; then
+    echo "SKIPPED: the package $PACKAGE is not built (make dist)"
+    exit 77
+  fi
+  local tool
+  for tool in xclip xdotool mdb-json node unzip iconv sha256sum import convert; do
+    command -v "$tool" >/dev/null || { echo "FAIL: missing tool $tool (tools/setup/install-deps.sh)"; exit 1; }
+  done
+  RUN=$(mktemp -d "$QUILLET_WINE_TMP/e2e-$E2E_NAME.XXXXXX")
+  SHOTS=${QUILLET_E2E_SHOTS:-$RUN/shots}
+  mkdir -p "$SHOTS"
+  trap e2e_cleanup EXIT
+  unzip -q "$PACKAGE" -d "$RUN" || abort "the package unpacks"
+  APP=$RUN/Quillet
+  [ -f "$APP/Quillet.exe" ] && [ -f "$APP/Data.mdb" ] || abort "the package holds Quillet.exe and Data.mdb"
+  FRESH_DB=$RUN/fresh-Data.mdb
+  cp "$APP/Data.mdb" "$FRESH_DB"
+  EXE_WINPATH=$(win_path "$APP/Quillet.exe")
+  clear_configuration
+}
+
+e2e_cleanup() {
+  local p
+  [ -n "${VIEWER_STOP:-}" ] && touch "$VIEWER_STOP"
+  [ -n "${LOCK_STOP:-}" ] && touch "$LOCK_STOP"
+  [ -n "$QPID" ] && e2e_pids+=("$QPID")
+  for p in "${e2e_pids[@]}" "${e2e_xclip_pids[@]}"; do
+    kill "$p" 2>/dev/null
+  done
+  for p in "${e2e_pids[@]}" "${e2e_xclip_pids[@]}"; do
+    for _ in $(seq 30); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$p" 2>/dev/null
+    wait "$p" 2>/dev/null
+  done
+  clear_configuration
+  [ -z "${QUILLET_E2E_KEEP:-}" ] && rm -rf "$RUN"
+}
+
+# e2e_end: the summary line and the exit code.
+e2e_end() {
+  if [ "$e2e_failures" -eq 0 ]; then
+    echo "== $E2E_NAME: all $e2e_checks checks passed"
+    exit 0
+  fi
+  echo "== $E2E_NAME: $e2e_failures of $e2e_checks checks FAILED"
+  exit 1
+}
+
+# screenshot NAME: the whole screen, kept as $SHOTS/NAME.png.
+screenshot() { import -window root "$SHOTS/$1.png" 2>/dev/null; }
+
+# ---------------------------------------------------------------- Quillet itself
+
+# quillet_start: starts $APP/Quillet.exe as a user would (its folder as the working directory). Does not
+# wait: see quillet_wait_window.
+quillet_start() {
+  QWIN=""
+  (cd "$APP" && exec "$WINE" ./Quillet.exe </dev/null >>"$RUN/quillet.log" 2>&1) &
+  QPID=$!
+}
+
+main_window() { xdotool search --onlyvisible --name "$E2E_TITLE_PATTERN" 2>/dev/null | head -n1; }
+has_main_window() {
+  QWIN=$(main_window)
+  [ -n "$QWIN" ]
+}
+quillet_wait_window() { wait_for "${1:-20}" has_main_window; }
+running() { kill -0 "$1" 2>/dev/null; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# quillet_wait_exit SECONDS: waits for $QPID to end; sets QUILLET_RC (or "running").
+quillet_wait_exit() {
+  QUILLET_RC=running
+  wait_for "$1" ended "$QPID" || return 1
+  wait "$QPID"
+  QUILLET_RC=$?
+  QPID=""
+  return 0
+}
+
+# quillet_exit: "退出程序" from the tray popup; checks that the process ends with exit code 0.
+quillet_exit() {
+  local what=${1:-"退出程序"}
+  if ! choose_item 7; then
+    fail "$what: the item 退出程序 could be chosen"
+    return 1
+  fi
+  if ! quillet_wait_exit 15; then
+    fail "$what: Quillet ends after 退出程序"
+    return 1
+  fi
+  check_eq "$what: Quillet ends with exit code 0" "$QUILLET_RC" 0
+}
+
+# quillet_kill: kill -9, as a crash or the task manager would; returns the exit status seen.
+quillet_kill() {
+  kill -9 "$QPID" 2>/dev/null
+  wait "$QPID" 2>/dev/null
+  QUILLET_RC=$?
+  QPID=""
+}
+
+# list_rows [FIRST]: Quillet's list as JSON lines (list_reader.exe), "" when it cannot be read.
+list_rows() { "$WINE" "$LIST_READER" rows "${1:-0}" </dev/null 2>/dev/null | tr -d '\r'; }
+list_count() { "$WINE" "$LIST_READER" count </dev/null 2>/dev/null | tr -d '\r\n'; }
+list_count_is() { [ "$(list_count)" = "$1" ]; }
+list_count_at_least() {
+  local n
+  n=$(list_count)
+  [ -n "$n" ] && [ "$n" -ge "$1" ]
+}
+# row_centre ROW: screen coordinates "X Y" of the middle of the row's first cell.
+row_centre() {
+  local left top right bottom
+  read -r left top right bottom < <("$WINE" "$LIST_READER" rect "$1" </dev/null 2>/dev/null | tr -d '\r')
+  [ -n "${bottom:-}" ] || return 1
+  echo "$(((left + right) / 2)) $(((top + bottom) / 2))"
+}
+# double_click_row ROW: a real double-click with the mouse on the row.
+double_click_row() {
+  local xy
+  xy=$(row_centre "$1") || return 1
+  # shellcheck disable=SC2086
+  xdotool mousemove $xy sleep 0.1 click --repeat 2 --delay 80 1
+}
+
+# ---------------------------------------------------------------- tray icon and popup menu
+
+tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -n1; }
+has_tray() { [ -n "$(tray_window)" ]; }
+
+# The popup: a visible window of class Quillet.exe without a name (the main window and the message box
+# have theirs).
+popup_window() {
+  local w
+  for w in $(xdotool search --onlyvisible --class 'Quillet.exe' 2>/dev/null); do
+    [ -z "$(xdotool getwindowname "$w" 2>/dev/null)" ] && { echo "$w"; return 0; }
+  done
+  return 1
+}
+popup_open() { [ -n "$(popup_window)" ]; }
+popup_closed() { ! popup_open; }
+
+# open_popup: a right click on the program's icon, the first one in the tray window; sets POPUP and the
+# popup's geometry (PX PY PW PH). A click on an icon left behind by a killed process makes the tray drop
+# it, and the next click then reaches the icon of the running program.
+open_popup() {
+  local tray attempt
+  POPUP=""
+  wait_for 10 has_tray || return 1
+  for attempt in 1 2 3 4; do
+    tray=$(tray_window)
+    eval "$(xdotool getwindowgeometry --shell "$tray")"
+    xdotool mousemove $((X + 10)) $((Y + 10)) click 3
+    if wait_for 3 popup_open; then
+      POPUP=$(popup_window)
+      eval "$(xdotool getwindowgeometry --shell "$POPUP")"
+      PX=$X PY=$Y PW=$WIDTH PH=$HEIGHT
+      # The pointer leaves the icon, so that its tip does not cover the menu.
+      xdotool mousemove $((PX + PW + 150)) $((PY + PH + 150))
+      return 0
+    fi
+  done
+  return 1
+}
+
+# The middle of item N (1..7) of the open popup. The seven items are of equal height.
+item_y() { echo $((PY + PH * (2 * $1 - 1) / 14)); }
+
+# close_popup: Escape, as a user would.
+close_popup() {
+  [ -n "$POPUP" ] && xdotool windowfocus --sync "$POPUP" key Escape 2>/dev/null
+  wait_for 3 popup_closed
+}
+
+# click_item N: clicks item N of the open popup; succeeds when the popup closes, i.e. the item was
+# enabled and its command ran.
+click_item() {
+  xdotool mousemove $((PX + PW / 2)) "$(item_y "$1")" sleep 0.1 click 1
+  wait_for 3 popup_closed
+}
+
+# choose_item N: opens the popup and chooses item N (a disabled item leaves the popup open: then the
+# popup is closed with Escape and the result is failure).
+choose_item() {
+  open_popup || return 1
+  if click_item "$1"; then
+    sleep 0.2  # the command runs as the popup closes
+    return 0
+  fi
+  close_popup
+  return 1
+}
+
+# The popup as the user sees it: `popup_shot` keeps a picture of the open popup; `item_state N` then
+# tells from its pixels whether item N is enabled (black text) or greyed, and whether it has a check
+# mark (black pixels left of the text): "enabled checked", "greyed unchecked", ...
+popup_shot() {
+  sleep 0.3
+  import -window root "$RUN/popup-now.png" 2>/dev/null
+  cp "$RUN/popup-now.png" "$SHOTS/popup-$(date +%s%N).png" 2>/dev/null
+}
+dark_pixels() {  # dark_pixels X Y W H: how many dark pixels the region of the last popup shot has
+  # Enabled text is drawn black (anti-aliased: many pixels darker than 45 % grey); greyed text is
+  # drawn in mid grey, no pixel of it darker than 50 %.
+  convert "$RUN/popup-now.png" -crop "$3x$4+$1+$2" +repage -colorspace Gray -threshold 45% -negate \
+    -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
+}
+item_state() {
+  local item_h=$((PH / 7)) top text_dark mark_dark state
+  top=$(($(item_y "$1") - item_h / 2 + 1))
+  text_dark=$(dark_pixels $((PX + 20)) "$top" $((PW - 24)) $((item_h - 2)))
+  mark_dark=$(dark_pixels $((PX + 3)) "$top" 15 $((item_h - 2)))
+  if [ "${text_dark:-0}" -gt 10 ]; then state=enabled; else state=greyed; fi
+  if [ "${mark_dark:-0}" -gt 4 ]; then state="$state checked"; else state="$state unchecked"; fi
+  echo "$state"
+}
+# check_menu WHAT "STATE1" ... "STATE7": opens the popup, compares each item's state, closes it.
+check_menu() {
+  local what=$1 i actual=() expected
+  shift
+  if ! open_popup; then
+    fail "$what: the tray popup opens"
+    return 1
+  fi
+  popup_shot
+  for i in 1 2 3 4 5 6 7; do actual+=("$(item_state "$i")"); done
+  close_popup
+  expected=$(printf '%s|' "$@")
+  check_eq "$what: the popup's items" "$(printf '%s|' "${actual[@]}")" "$expected"
+}
+
+# ---------------------------------------------------------------- the clipboard
+
+# clip_set_file FILE: an X program (xclip) takes the clipboard with the UTF-8 text of FILE and serves it.
+clip_set_file() {
+  xclip -selection clipboard -quiet -i "$1" >/dev/null 2>&1 &
+  e2e_xclip_pids+=($!)
+}
+clip_set() {
+  local file
+  file=$(mktemp "$RUN/clip.XXXXXX")
+  printf '%s' "$1" >"$file"
+  clip_set_file "$file"
+}
+# clip_get: the clipboard's text as an X program reads it (UTF-8), within 5 s.
+clip_get() { timeout 5 xclip -selection clipboard -o 2>/dev/null; }
+clip_is() { [ "$(clip_get; echo x)" = "$1"x ]; }
+
+# ---------------------------------------------------------------- the registry
+
+reg_cmd() { "$WINE" reg "$@" </dev/null 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r'; }
+# reg_value KEY NAME: "TYPE DATA" as `reg query` shows it, "" when the key or the value is missing.
+reg_value() {
+  reg_cmd query "$1" | sed -n "s/^    $2    \(REG_[A-Z_]*\)    \(.*\)\$/\1 \2/p"
+}
+reg_key_exists() { "$WINE" reg query "$1" </dev/null >/dev/null 2>&1; }
+reg_value_is() { [ "$(reg_value "$1" "$2")" = "$3" ]; }
+clear_configuration() {
+  "$WINE" reg delete "$E2E_SWITCHES_KEY" /f </dev/null >/dev/null 2>&1
+  "$WINE" reg delete "$E2E_RUN_KEY" /v Clipboard /f </dev/null >/dev/null 2>&1
+}
+win_path() { "$WINE" winepath -w "$1" </dev/null 2>/dev/null | tr -d '\r'; }
+
+# ---------------------------------------------------------------- Data.mdb
+
+sha() { if [ -e "$1" ]; then sha256sum <"$1" | cut -c1-64; else echo missing; fi; }
+# db_count FILE: the records of table Data, as mdb-json counts them ("" when it cannot read the file).
+db_count() { mdb-json "$1" Data 2>/dev/null | grep -c '^{'; }
+db_count_is() { [ "$(db_count "$1")" = "$2" ]; }
+
+# read_db FILE OUT: what both independent readers see of table Data: OUT.mdb-json, OUT.mdb-reader.
+read_db() {
+  mdb-json "$1" Data >"$2.mdb-json" 2>/dev/null
+  node "$READERS/dump.mjs" "$1" Data >"$2.mdb-reader" 2>/dev/null
+}
+
+# history_check LABEL ARGS...: history_check.mjs, its PASS and FAIL lines counted as checks here.
+history_check() {
+  local line
+  while IFS= read -r line; do
+    case "$line" in
+      PASS:*) e2e_checks=$((e2e_checks + 1)); echo "$line" ;;
+      FAIL:*) e2e_checks=$((e2e_checks + 1)); e2e_failures=$((e2e_failures + 1)); echo "$line" ;;
+      *) echo "$line" ;;
+    esac
+  done < <(node "$E2E_DIR/history_check.mjs" "$@" 2>&1)
+}
+
+# import_history FILE: appends the JSON lines of stdin ({"id","time","text"}) with quillet-db.
+import_history() { "$WINE" "$QUILLET_DB" import "Z:$1" >/dev/null 2>"$RUN/import.err"; }
+
+# ---------------------------------------------------------------- other programs on the desktop
+
+# viewer_start LOG: a clipboard viewer of its own process joins the chain (chain_viewer.exe).
+viewer_start() {
+  VIEWER_LOG=$1
+  VIEWER_STOP=$1.stop
+  "$WINE" "$CHAIN_VIEWER" "$(win_path "$VIEWER_LOG")" "$(win_path "$VIEWER_STOP")" 170 \
+    </dev/null >/dev/null 2>&1 &
+  VIEWER_PID=$!
+  e2e_pids+=("$VIEWER_PID")
+  wait_for 15 grep -qx ready "$VIEWER_LOG" 2>/dev/null
+}
+viewer_stop() {
+  touch "$VIEWER_STOP"
+  wait_for 10 ended "$VIEWER_PID"
+}
+# viewer_saw TEXT_FILE: the viewer has logged a notification whose text is that of the file (line
+# breaks as Windows has them, CR LF).
+viewer_saw() {
+  node -e '
+    const fs = require("fs");
+    const want = fs.readFileSync(process.argv[2], "utf8").replace(/\r?\n/g, "\r\n");
+    const seen = fs.readFileSync(process.argv[1], "utf8").split("\n")
+      .filter(l => l.startsWith("{")).map(l => JSON.parse(l).text);
+    process.exit(seen.includes(want) ? 0 : 1);' "$VIEWER_LOG" "$1" 2>/dev/null
+}
+
+# lock_start FILE: another process holds FILE open with share mode 0 (file_locker.exe).
+lock_start() {
+  LOCK_READY=$RUN/lock.ready
+  LOCK_STOP=$RUN/lock.stop
+  rm -f "$LOCK_READY" "$LOCK_STOP"
+  "$WINE" "$FILE_LOCKER" "$(win_path "$1")" "$(win_path "$LOCK_READY")" "$(win_path "$LOCK_STOP")" 170 \
+    </dev/null >/dev/null 2>&1 &
+  LOCK_PID=$!
+  e2e_pids+=("$LOCK_PID")
+  wait_for 15 test -f "$LOCK_READY"
+}
+lock_stop() {
+  touch "$LOCK_STOP"
+  wait_for 10 ended "$LOCK_PID"
+}
+
+# no_message_box: no "提示" box and no other window of the program than its main window and popup.
+no_message_box() {
+  local w
+  for w in $(xdotool search --onlyvisible --class 'Quillet.exe' 2>/dev/null); do
+    [ "$w" = "$QWIN" ] && continue
+    [ -z "$(xdotool getwindowname "$w" 2>/dev/null)" ] && continue
+    return 1
+  done
+  [ -z "$(xdotool search --onlyvisible --name '^提示$' 2>/dev/null)" ]
+}
