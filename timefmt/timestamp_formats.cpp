@@ -20,7 +20,9 @@ constexpr std::array<FormatRow, 4> kFormatTable = {{
     {"yyyyMMdd", "hhmmss", "MMdd", "hhmm", "mmss"},
 }};
 
-bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+bool IsLeadByte(char c) {
+  return static_cast<unsigned char>(c) >= 0x80;
+}
 
 // The characters of a code page 936 text as (offset, length) units; a lead byte at the very end is a
 // character of its own.
@@ -34,7 +36,9 @@ std::vector<std::string_view> SplitCharacters(std::string_view text) {
   return units;
 }
 
-bool IsBlank(std::string_view character) { return character == " " || character == "\xA1\xA1"; }
+bool IsBlank(std::string_view character) {
+  return character == " " || character == "\xA1\xA1";
+}
 
 }  // namespace
 

@@ -20,5 +20,6 @@ bool IsLocale24Hour();
 
 // The date piece followed directly by the time piece. A picture shorter than 3 bytes gives an empty
 // piece without a call; a piece whose call fails (e.g. longer than 49 characters) is empty as well.
-std::string FormatDateTimeParts(double dateTime, const std::string& dateFormat, const std::string& timeFormat);
+std::string FormatDateTimeParts(double dateTime, const std::string& dateFormat,
+                                const std::string& timeFormat);
 #endif

@@ -35,7 +35,8 @@ bool IsLocale24Hour() {
   return ReadLocaleInteger(std::string_view(buffer, sizeof buffer)) == 1;
 }
 
-std::string FormatDateTimeParts(double dateTime, const std::string& dateFormat, const std::string& timeFormat) {
+std::string FormatDateTimeParts(double dateTime, const std::string& dateFormat,
+                                const std::string& timeFormat) {
   // NaN and the infinities get past the range check of VariantTimeToSystemTime on some systems.
   if (!std::isfinite(dateTime)) {
     return {};

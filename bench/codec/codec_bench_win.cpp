@@ -59,12 +59,13 @@ int main(int argc, char** argv) {
     decodeNoHook = std::min(decodeNoHook, Seconds([&] { sink = Utf8ToText(Base64Decode(stored, true)); }, 1));
     decodeStored = std::min(decodeStored, Seconds([&] { sink = DecodeStoredText(stored); }, 1));
     base64Decode = std::min(base64Decode, Seconds([&] { sink = Base64Decode(stored, true); }, 1));
-    base64DecodePaced = std::min(base64DecodePaced, Seconds(
-                                                        [&] {
-                                                          MessagePumpPacer pacer;
-                                                          sink = Base64Decode(stored, true, [&pacer] { pacer(); });
-                                                        },
-                                                        1));
+    base64DecodePaced =
+        std::min(base64DecodePaced, Seconds(
+                                        [&] {
+                                          MessagePumpPacer pacer;
+                                          sink = Base64Decode(stored, true, [&pacer] { pacer(); });
+                                        },
+                                        1));
   }
 
   // PumpWaitingMessages itself after every group, on a 64 KiB slice (a whole 1 MiB would take long):
@@ -78,7 +79,8 @@ int main(int argc, char** argv) {
   const int checks = 2000;
   const double emptyChecks = Seconds(
       [&] {
-        for (int i = 0; i < checks; ++i) PumpWaitingMessages();
+        for (int i = 0; i < checks; ++i)
+          PumpWaitingMessages();
       },
       1);
 

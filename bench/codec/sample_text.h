@@ -5,7 +5,8 @@
 
 // Code page 936 bytes, exactly `size` bytes long (never ending in half a character).
 inline std::string SampleText936(size_t size) {
-  static const char* pieces[] = {"剪贴板历史记录 ", "Quillet keeps every text. ", "中文测试，", "12345 ", "\r\n"};
+  static const char* pieces[] = {"剪贴板历史记录 ", "Quillet keeps every text. ", "中文测试，", "12345 ",
+                                 "\r\n"};
   std::string text;
   for (size_t i = 0; text.size() < size; ++i) {
     text += pieces[(i * 7 + i / 3) % 5];
@@ -14,8 +15,10 @@ inline std::string SampleText936(size_t size) {
   if (static_cast<unsigned char>(text.back()) >= 0x80) {
     // Count the double-byte units to see whether the last byte is a lead byte.
     size_t i = 0;
-    while (i < text.size()) i += static_cast<unsigned char>(text[i]) >= 0x80 ? 2 : 1;
-    if (i > text.size()) text.back() = ' ';
+    while (i < text.size())
+      i += static_cast<unsigned char>(text[i]) >= 0x80 ? 2 : 1;
+    if (i > text.size())
+      text.back() = ' ';
   }
   return text;
 }

@@ -24,7 +24,9 @@ constexpr std::array<int, 256> MakeAlphabetIndex() {
 }
 constexpr std::array<int, 256> kAlphabetIndex = MakeAlphabetIndex();
 
-bool IsLeadByte(unsigned char b) { return b >= 0x80; }
+bool IsLeadByte(unsigned char b) {
+  return b >= 0x80;
+}
 
 // Removes the ASCII space and the double-byte space A1 A1, scanning double-byte characters as units.
 std::string RemoveSpaces(std::string_view text) {

@@ -94,7 +94,9 @@ std::string Utf8ToText(const std::string& bytes) {
   return text;
 }
 
-std::string EncodeStoredText(const std::string& text) { return Base64Encode(TextToUtf8(text)); }
+std::string EncodeStoredText(const std::string& text) {
+  return Base64Encode(TextToUtf8(text));
+}
 
 std::string DecodeStoredText(const std::string& stored) {
   MessagePumpPacer pacer;

@@ -17,7 +17,8 @@ std::string Hex(const std::string& bytes) {
   static const char* digits = "0123456789ABCDEF";
   std::string out;
   for (unsigned char b : bytes) {
-    if (!out.empty()) out.push_back(' ');
+    if (!out.empty())
+      out.push_back(' ');
     out.push_back(digits[b >> 4]);
     out.push_back(digits[b & 15]);
   }
@@ -39,8 +40,10 @@ std::string ReferenceEncode(const std::string& bytes) {
       out.push_back(kAlphabet[(acc >> bits) & 63]);
     }
   }
-  if (bits > 0) out.push_back(kAlphabet[(acc << (6 - bits)) & 63]);
-  while (out.size() % 4) out.push_back('=');
+  if (bits > 0)
+    out.push_back(kAlphabet[(acc << (6 - bits)) & 63]);
+  while (out.size() % 4)
+    out.push_back('=');
   return out;
 }
 
@@ -48,22 +51,27 @@ std::string ReferenceEncode(const std::string& bytes) {
 bool ReferenceDecode(const std::string& text, std::string* out) {
   std::string chars;
   for (char c : text) {
-    if (c != ' ' && c != '\r' && c != '\n') chars.push_back(c);
+    if (c != ' ' && c != '\r' && c != '\n')
+      chars.push_back(c);
   }
-  if (chars.size() % 4) return false;
+  if (chars.size() % 4)
+    return false;
   out->clear();
   uint32_t acc = 0;
   int bits = 0;
   size_t padding = 0;
   for (size_t i = 0; i < chars.size(); ++i) {
     if (chars[i] == '=') {
-      if (i + 2 < chars.size()) return false;
+      if (i + 2 < chars.size())
+        return false;
       ++padding;
       continue;
     }
-    if (padding) return false;
+    if (padding)
+      return false;
     const size_t x = kAlphabet.find(chars[i]);
-    if (x == std::string::npos) return false;
+    if (x == std::string::npos)
+      return false;
     acc = (acc << 6) | static_cast<uint32_t>(x);
     bits += 6;
     if (bits >= 8) {
@@ -77,7 +85,8 @@ bool ReferenceDecode(const std::string& text, std::string* out) {
 std::string RandomBytes(std::mt19937& rng, size_t length) {
   std::uniform_int_distribution<int> byte(0, 255);
   std::string s(length, '\0');
-  for (char& c : s) c = static_cast<char>(byte(rng));
+  for (char& c : s)
+    c = static_cast<char>(byte(rng));
   return s;
 }
 
@@ -96,19 +105,18 @@ TEST_P(Base64EncodeTest, GivesTheStoredForm) {
   EXPECT_EQ(Base64Encode(GetParam().bytes), GetParam().stored);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StoredForms, Base64EncodeTest,
-    testing::Values(EncodeCase{"empty", "", ""},
-                    EncodeCase{"a", "a\0"s, "YQA="},
-                    EncodeCase{"ab_no_padding", "ab\0"s, "YWIA"},
-                    EncodeCase{"abc_two_pads", "abc\0"s, "YWJjAA=="},
-                    EncodeCase{"zhong", "\xE4\xB8\xAD\0"s, "5LitAA=="},
-                    EncodeCase{"zhongwen", "\xE4\xB8\xAD\xE6\x96\x87\0"s, "5Lit5paHAA=="},
-                    EncodeCase{"space_and_crlf", "a b\r\nc\0"s, "YSBiDQpjAA=="},
-                    EncodeCase{"no_terminator", "abc", "YWJj"},
-                    EncodeCase{"all_ones", "\xFF\xFF\xFF\xFF", "/////w=="},
-                    EncodeCase{"zero_bytes", "\0\0\0"s, "AAAA"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(StoredForms, Base64EncodeTest,
+                         testing::Values(EncodeCase{"empty", "", ""}, EncodeCase{"a", "a\0"s, "YQA="},
+                                         EncodeCase{"ab_no_padding", "ab\0"s, "YWIA"},
+                                         EncodeCase{"abc_two_pads", "abc\0"s, "YWJjAA=="},
+                                         EncodeCase{"zhong", "\xE4\xB8\xAD\0"s, "5LitAA=="},
+                                         EncodeCase{"zhongwen", "\xE4\xB8\xAD\xE6\x96\x87\0"s,
+                                                    "5Lit5paHAA=="},
+                                         EncodeCase{"space_and_crlf", "a b\r\nc\0"s, "YSBiDQpjAA=="},
+                                         EncodeCase{"no_terminator", "abc", "YWJj"},
+                                         EncodeCase{"all_ones", "\xFF\xFF\xFF\xFF", "/////w=="},
+                                         EncodeCase{"zero_bytes", "\0\0\0"s, "AAAA"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------------
 // Decoding, with the result before (raw) and after the strip of trailing zeros.
@@ -130,8 +138,7 @@ TEST_P(Base64DecodeTest, GivesTheBytes) {
 INSTANTIATE_TEST_SUITE_P(
     StoredForms, Base64DecodeTest,
     testing::Values(
-        DecodeCase{"a", "YQA=", "a\0"s, "a"},
-        DecodeCase{"ab", "YWIA", "ab\0"s, "ab"},
+        DecodeCase{"a", "YQA=", "a\0"s, "a"}, DecodeCase{"ab", "YWIA", "ab\0"s, "ab"},
         DecodeCase{"abc", "YWJjAA==", "abc\0"s, "abc"},
         DecodeCase{"zhong", "5LitAA==", "\xE4\xB8\xAD\0"s, "\xE4\xB8\xAD"},
         DecodeCase{"zhongwen", "5Lit5paHAA==", "\xE4\xB8\xAD\xE6\x96\x87\0"s, "\xE4\xB8\xAD\xE6\x96\x87"},
@@ -146,7 +153,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"first_position_outside_removes_four", "YWJj=", "ab", "ab"},
         DecodeCase{"one_char_three_pads_keeps_none", "YWJjY===", "abc", "abc"},
         DecodeCase{"empty", "", "", ""},
-        DecodeCase{"full_width_space_between_groups", "YWJj\xA1\xA1" "AA==", "abc\0"s, "abc"},
+        DecodeCase{"full_width_space_between_groups",
+                   "YWJj\xA1\xA1"
+                   "AA==",
+                   "abc\0"s, "abc"},
         DecodeCase{"full_width_spaces_everywhere", "\xA1\xA1Y\xA1\xA1QA=\xA1\xA1", "a\0"s, "a"},
         // The register is kept across groups: group 1 stops at "=" in position 3, so its fourth value
         // is still "j" (35) from group 0: 61 6F 63 instead of 61 6F 40.
@@ -167,7 +177,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"cr_behind_a_lead_byte_is_a_trail_byte", "YWJjYQ\xB0\r\n", "abca,", "abca,"},
         // B0 20 is one character, so that space stays: groups YWJj | YWJ B0 | " "YWJ | j.
         DecodeCase{"space_behind_a_lead_byte_is_a_trail_byte", "YWJjYWJ\xB0 YWJj",
-                   "abcab\xF0\x81" "b\xF0\x8C\0\0"s, "abcab\xF0\x81" "b\xF0\x8C"},
+                   "abcab\xF0\x81"
+                   "b\xF0\x8C\0\0"s,
+                   "abcab\xF0\x81"
+                   "b\xF0\x8C"},
         // B0 A1 is one character and A1 "Y" the next, so no A1 A1 space is there and nothing is removed:
         // groups B0 A1 A1 "Y" | "WJj"; group 0 stops at once (r1 = 176): C0 00 00; group 1: 58 98 C0.
         DecodeCase{"full_width_space_found_by_character", "\xB0\xA1\xA1YWJj", "\xC0\0\0\x58\x98\xC0"s,
@@ -195,7 +208,10 @@ INSTANTIATE_TEST_SUITE_P(Groups, Base64DecodeHookTest,
                          testing::Values(GroupCountCase{"empty", "", 0}, GroupCountCase{"one_char", "=", 1},
                                          GroupCountCase{"two", "YWJjAA==", 2},
                                          GroupCountCase{"partial_last", "YWJjY", 2},
-                                         GroupCountCase{"spaces_not_counted", "YW Jj\r\n\xA1\xA1" "AA==", 2}),
+                                         GroupCountCase{"spaces_not_counted",
+                                                        "YW Jj\r\n\xA1\xA1"
+                                                        "AA==",
+                                                        2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Base64DecodeHook, SeesTheGroupsInOrder) {
@@ -265,7 +281,8 @@ std::string ModelDecode(const std::string& input, bool stripTrailingZeros) {
   };
   std::string noSpaces;
   for (const std::string& c : characters(text)) {
-    if (c != " " && c != "\xA1\xA1") noSpaces += c;
+    if (c != " " && c != "\xA1\xA1")
+      noSpaces += c;
   }
   std::string clean;
   const std::vector<std::string> units = characters(noSpaces);
@@ -307,7 +324,8 @@ std::string ModelDecode(const std::string& input, bool stripTrailingZeros) {
     out = out.size() < remove ? "" : out.substr(0, out.size() - remove);
   }
   if (stripTrailingZeros) {
-    while (!out.empty() && out.back() == '\0') out.pop_back();
+    while (!out.empty() && out.back() == '\0')
+      out.pop_back();
   }
   return out;
 }

@@ -18,7 +18,8 @@ std::string Hex(const std::string& bytes) {
   static const char* digits = "0123456789ABCDEF";
   std::string out;
   for (unsigned char b : bytes) {
-    if (!out.empty()) out.push_back(' ');
+    if (!out.empty())
+      out.push_back(' ');
     out.push_back(digits[b >> 4]);
     out.push_back(digits[b & 15]);
   }
@@ -41,7 +42,9 @@ struct StoredCase {
 
 class StoredTextTest : public testing::TestWithParam<StoredCase> {};
 
-TEST_P(StoredTextTest, EncodesToTheStoredForm) { EXPECT_EQ(EncodeStoredText(GetParam().text), GetParam().stored); }
+TEST_P(StoredTextTest, EncodesToTheStoredForm) {
+  EXPECT_EQ(EncodeStoredText(GetParam().text), GetParam().stored);
+}
 
 TEST_P(StoredTextTest, DecodesBackToTheText) {
   EXPECT_EQ(Hex(DecodeStoredText(GetParam().stored)), Hex(GetParam().text));
@@ -66,7 +69,9 @@ struct DecodeCase {
 
 class DecodeStoredTextTest : public testing::TestWithParam<DecodeCase> {};
 
-TEST_P(DecodeStoredTextTest, GivesTheText) { EXPECT_EQ(Hex(DecodeStoredText(GetParam().stored)), Hex(GetParam().text)); }
+TEST_P(DecodeStoredTextTest, GivesTheText) {
+  EXPECT_EQ(Hex(DecodeStoredText(GetParam().stored)), Hex(GetParam().text));
+}
 
 INSTANTIATE_TEST_SUITE_P(
     StoredForms, DecodeStoredTextTest,
@@ -74,10 +79,12 @@ INSTANTIATE_TEST_SUITE_P(
                     DecodeCase{"spaces_and_crlf_anywhere", "YW Jj\r\nAA==", "abc"},
                     DecodeCase{"two_pads", "YQ==", "a"}, DecodeCase{"one_pad", "YWI=", "ab"},
                     DecodeCase{"missing_positions", "YQ", "a"},
-                    DecodeCase{"missing_fourth_position", "YWJ", "ab@"},
-                    DecodeCase{"lone_pad", "=", ""},
+                    DecodeCase{"missing_fourth_position", "YWJ", "ab@"}, DecodeCase{"lone_pad", "=", ""},
                     DecodeCase{"pad_after_full_group", "YWJj=", "ab"}, DecodeCase{"empty", "", ""},
-                    DecodeCase{"full_width_space_between_groups", "5Lit\xA1\xA1" "5paHAA==", "中文"},
+                    DecodeCase{"full_width_space_between_groups",
+                               "5Lit\xA1\xA1"
+                               "5paHAA==",
+                               "中文"},
                     DecodeCase{"full_width_space_literal", "5Lit　5paH　AA==", "中文"},
                     // Bytes that are not UTF-8 come back as "?".
                     DecodeCase{"malformed_utf8", "/w==", "?"},
@@ -102,12 +109,12 @@ TEST_P(TextToUtf16Test, GivesUtf16LittleEndianUnits) {
   EXPECT_EQ(Hex(TextToUtf16(GetParam().text, true)), Hex(GetParam().withoutTerminator));
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, TextToUtf16Test,
-                         testing::Values(Utf16Case{"empty", "", "", ""},
-                                         Utf16Case{"a", "a", "a\0\0\0"s, "a\0"s},
-                                         Utf16Case{"zhongwen", "中文", "\x2D\x4E\x87\x65\0\0"s, "\x2D\x4E\x87\x65"},
-                                         Utf16Case{"ends_at_zero", "a\0b"s, "a\0\0\0"s, "a\0"s}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TextToUtf16Test,
+    testing::Values(Utf16Case{"empty", "", "", ""}, Utf16Case{"a", "a", "a\0\0\0"s, "a\0"s},
+                    Utf16Case{"zhongwen", "中文", "\x2D\x4E\x87\x65\0\0"s, "\x2D\x4E\x87\x65"},
+                    Utf16Case{"ends_at_zero", "a\0b"s, "a\0\0\0"s, "a\0"s}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct Utf8Case {
   const char* name;
@@ -117,7 +124,9 @@ struct Utf8Case {
 
 class TextToUtf8Test : public testing::TestWithParam<Utf8Case> {};
 
-TEST_P(TextToUtf8Test, GivesUtf8AndOneZeroByte) { EXPECT_EQ(Hex(TextToUtf8(GetParam().text)), Hex(GetParam().utf8)); }
+TEST_P(TextToUtf8Test, GivesUtf8AndOneZeroByte) {
+  EXPECT_EQ(Hex(TextToUtf8(GetParam().text)), Hex(GetParam().utf8));
+}
 
 INSTANTIATE_TEST_SUITE_P(Texts, TextToUtf8Test,
                          testing::Values(Utf8Case{"empty", "", ""}, Utf8Case{"a", "a", "a\0"s},
@@ -133,16 +142,20 @@ TEST_P(Utf8ToTextTest, GivesTheCodePage936Text) {
   EXPECT_EQ(Hex(Utf8ToText(GetParam().utf8)), Hex(GetParam().text));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bytes, Utf8ToTextTest,
-    testing::Values(Utf8Case{"empty", "", ""}, Utf8Case{"a", "a", "a"}, Utf8Case{"terminated", "a", "a\0"s},
-                    Utf8Case{"zhongwen", "中文", "\xE4\xB8\xAD\xE6\x96\x87"},
-                    Utf8Case{"up_to_first_zero", "a", "a\0b\0"s},
-                    Utf8Case{"leading_zero", "", "\0abc"s},
-                    // Thai KO KAI is not in code page 936.
-                    Utf8Case{"not_in_936", "a?b", "a\xE0\xB8\x81" "b"},
-                    Utf8Case{"malformed", "a?b", "a\xFF" "b"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Bytes, Utf8ToTextTest,
+                         testing::Values(Utf8Case{"empty", "", ""}, Utf8Case{"a", "a", "a"},
+                                         Utf8Case{"terminated", "a", "a\0"s},
+                                         Utf8Case{"zhongwen", "中文", "\xE4\xB8\xAD\xE6\x96\x87"},
+                                         Utf8Case{"up_to_first_zero", "a", "a\0b\0"s},
+                                         Utf8Case{"leading_zero", "", "\0abc"s},
+                                         // Thai KO KAI is not in code page 936.
+                                         Utf8Case{"not_in_936", "a?b",
+                                                  "a\xE0\xB8\x81"
+                                                  "b"},
+                                         Utf8Case{"malformed", "a?b",
+                                                  "a\xFF"
+                                                  "b"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Random texts of ASCII, line breaks, GB2312 hanzi and GBK/3 characters survive the round trip.
 TEST(StoredTextProperty, RandomCodePage936TextsRoundTrip) {
@@ -163,12 +176,14 @@ TEST(StoredTextProperty, RandomCodePage936TextsRoundTrip) {
         text += (i % 2) ? "\r\n" : "　";
       } else if (k < 8) {
         int lead = hanziLead(rng), trail = hanziTrail(rng);
-        if (lead == 0xD7 && trail >= 0xFA) trail = 0xA1;  // D7FA..D7FE are unassigned
+        if (lead == 0xD7 && trail >= 0xFA)
+          trail = 0xA1;  // D7FA..D7FE are unassigned
         text.push_back(static_cast<char>(lead));
         text.push_back(static_cast<char>(trail));
       } else {
         int trail = gbkTrail(rng);
-        if (trail == 0x7F) trail = 0x80;
+        if (trail == 0x7F)
+          trail = 0x80;
         text.push_back(static_cast<char>(gbkLead(rng)));
         text.push_back(static_cast<char>(trail));
       }
@@ -191,11 +206,11 @@ TEST(StoredTextProperty, RandomCodePage936TextsRoundTrip) {
 constexpr UINT kProbeMessage = WM_APP + 1;
 
 struct Probe {
-  bool decoding = false;       // set by the test around the decode
-  int group = -1;              // advanced by the test's hook, when it uses one
+  bool decoding = false;  // set by the test around the decode
+  int group = -1;         // advanced by the test's hook, when it uses one
   std::vector<int> seenAtGroup;
   std::vector<bool> seenWhileDecoding;
-  std::string nestedDecode;    // what a decode inside the handler gave
+  std::string nestedDecode;  // what a decode inside the handler gave
   bool decodeInHandler = false;
 };
 Probe* g_probe = nullptr;
@@ -227,7 +242,8 @@ class ProbeWindow {
   }
   ~ProbeWindow() {
     g_probe = nullptr;
-    if (window_) DestroyWindow(window_);
+    if (window_)
+      DestroyWindow(window_);
   }
   ProbeWindow(const ProbeWindow&) = delete;
   ProbeWindow& operator=(const ProbeWindow&) = delete;
@@ -248,7 +264,8 @@ void DrainQueue() {
 
 std::string LongStoredText() {
   std::string text;
-  for (int i = 0; i < 2000; ++i) text += "中文 text ";
+  for (int i = 0; i < 2000; ++i)
+    text += "中文 text ";
   return EncodeStoredText(text);
 }
 
@@ -276,7 +293,8 @@ TEST(DecodeStoredTextMessages, HookHandlesMessagesAfterEveryGroup) {
   const std::string utf8 = Base64Decode(stored, true, [&] {
     ++probe.group;
     PumpWaitingMessages();
-    if (probe.group == 10) PostMessageA(window.get(), kProbeMessage, 0, 0);
+    if (probe.group == 10)
+      PostMessageA(window.get(), kProbeMessage, 0, 0);
   });
   EXPECT_EQ(Utf8ToText(utf8), DecodeStoredText(stored));
   EXPECT_EQ(probe.seenAtGroup, (std::vector<int>{0, 11}));

@@ -36,16 +36,16 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{0, 0, "yyyy年MM月dd日 ", "hh时mm分ss秒", "HH时mm分ss秒"},
         FormatCase{0, 1, "yyyy年MM月dd日", "", ""}, FormatCase{0, 2, "MM月dd日", "", ""},
         FormatCase{0, 3, "", "hh时mm分ss秒", "HH时mm分ss秒"}, FormatCase{0, 4, "", "hh时mm分", "HH时mm分"},
-        FormatCase{0, 5, "", "mm分ss秒", "mm分ss秒"},
-        FormatCase{1, 0, "yyyy-MM-dd ", "hh:mm:ss", "HH:mm:ss"}, FormatCase{1, 1, "yyyy-MM-dd", "", ""},
-        FormatCase{1, 2, "MM-dd", "", ""}, FormatCase{1, 3, "", "hh:mm:ss", "HH:mm:ss"},
-        FormatCase{1, 4, "", "hh:mm", "HH:mm"}, FormatCase{1, 5, "", "mm:ss", "mm:ss"},
-        FormatCase{2, 0, "yyyy/MM/dd ", "hh/mm/ss", "HH/mm/ss"}, FormatCase{2, 1, "yyyy/MM/dd", "", ""},
-        FormatCase{2, 2, "MM/dd", "", ""}, FormatCase{2, 3, "", "hh/mm/ss", "HH/mm/ss"},
-        FormatCase{2, 4, "", "hh/mm", "HH/mm"}, FormatCase{2, 5, "", "mm/ss", "mm/ss"},
-        FormatCase{3, 0, "yyyyMMdd", "hhmmss", "HHmmss"}, FormatCase{3, 1, "yyyyMMdd", "", ""},
-        FormatCase{3, 2, "MMdd", "", ""}, FormatCase{3, 3, "", "hhmmss", "HHmmss"},
-        FormatCase{3, 4, "", "hhmm", "HHmm"}, FormatCase{3, 5, "", "mmss", "mmss"},
+        FormatCase{0, 5, "", "mm分ss秒", "mm分ss秒"}, FormatCase{1, 0, "yyyy-MM-dd ", "hh:mm:ss", "HH:mm:ss"},
+        FormatCase{1, 1, "yyyy-MM-dd", "", ""}, FormatCase{1, 2, "MM-dd", "", ""},
+        FormatCase{1, 3, "", "hh:mm:ss", "HH:mm:ss"}, FormatCase{1, 4, "", "hh:mm", "HH:mm"},
+        FormatCase{1, 5, "", "mm:ss", "mm:ss"}, FormatCase{2, 0, "yyyy/MM/dd ", "hh/mm/ss", "HH/mm/ss"},
+        FormatCase{2, 1, "yyyy/MM/dd", "", ""}, FormatCase{2, 2, "MM/dd", "", ""},
+        FormatCase{2, 3, "", "hh/mm/ss", "HH/mm/ss"}, FormatCase{2, 4, "", "hh/mm", "HH/mm"},
+        FormatCase{2, 5, "", "mm/ss", "mm/ss"}, FormatCase{3, 0, "yyyyMMdd", "hhmmss", "HHmmss"},
+        FormatCase{3, 1, "yyyyMMdd", "", ""}, FormatCase{3, 2, "MMdd", "", ""},
+        FormatCase{3, 3, "", "hhmmss", "HHmmss"}, FormatCase{3, 4, "", "hhmm", "HHmm"},
+        FormatCase{3, 5, "", "mmss", "mmss"},
         // Styles outside 0 to 3 are style 0; parts outside 1 to 5 are part 0.
         FormatCase{-1, 0, "yyyy年MM月dd日 ", "hh时mm分ss秒", "HH时mm分ss秒"},
         FormatCase{4, 3, "", "hh时mm分ss秒", "HH时mm分ss秒"}, FormatCase{100, 5, "", "mm分ss秒", "mm分ss秒"},
@@ -72,8 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TextCase{"empty", "", ""}, TextCase{"colon", "hh:mm:ss", "HH:mm:ss"},
                     TextCase{"chinese", "hh时mm分ss秒", "HH时mm分ss秒"},
                     TextCase{"every_occurrence", "hh-hh", "HH-HH"}, TextCase{"odd_run", "hhh", "HHh"},
-                    TextCase{"even_run", "hhhh", "HHHH"}, TextCase{"case_sensitive", "Hh hH H h", "Hh hH H h"},
-                    TextCase{"already_24", "HH", "HH"},
+                    TextCase{"even_run", "hhhh", "HHHH"},
+                    TextCase{"case_sensitive", "Hh hH H h", "Hh hH H h"}, TextCase{"already_24", "HH", "HH"},
                     // 81 68 is one character whose trail byte is "h": it never pairs with the next "h".
                     TextCase{"trail_byte_h_not_matched", "\x81\x68h", "\x81\x68h"},
                     TextCase{"after_trail_byte_h", "\x81\x68hh", "\x81\x68HH"},
@@ -83,19 +83,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 class TrimBlanksTest : public testing::TestWithParam<TextCase> {};
 
-TEST_P(TrimBlanksTest, RemovesSpacesAtBothEnds) { EXPECT_EQ(TrimBlanks(GetParam().in), GetParam().out); }
+TEST_P(TrimBlanksTest, RemovesSpacesAtBothEnds) {
+  EXPECT_EQ(TrimBlanks(GetParam().in), GetParam().out);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TrimBlanksTest,
-    testing::Values(TextCase{"empty", "", ""}, TextCase{"only_blanks", "  　 ", ""},
-                    TextCase{"trailing_space", "yyyy-MM-dd ", "yyyy-MM-dd"},
-                    TextCase{"both_ends", " 　yyyy 年　 ", "yyyy 年"},
-                    TextCase{"inner_stay", "a　 b", "a　 b"},
-                    // B0 A1 is one character; the lone A1 after it is not a blank.
-                    TextCase{"trail_byte_a1_not_blank", "\xB0\xA1\xA1", "\xB0\xA1\xA1"},
-                    TextCase{"blank_after_trail_a1", "\xB0\xA1\xA1\xA1", "\xB0\xA1"},
-                    TextCase{"tab_is_not_a_blank", "\tx\t", "\tx\t"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, TrimBlanksTest,
+                         testing::Values(TextCase{"empty", "", ""}, TextCase{"only_blanks", "  　 ", ""},
+                                         TextCase{"trailing_space", "yyyy-MM-dd ", "yyyy-MM-dd"},
+                                         TextCase{"both_ends", " 　yyyy 年　 ", "yyyy 年"},
+                                         TextCase{"inner_stay", "a　 b", "a　 b"},
+                                         // B0 A1 is one character; the lone A1 after it is not a blank.
+                                         TextCase{"trail_byte_a1_not_blank", "\xB0\xA1\xA1", "\xB0\xA1\xA1"},
+                                         TextCase{"blank_after_trail_a1", "\xB0\xA1\xA1\xA1", "\xB0\xA1"},
+                                         TextCase{"tab_is_not_a_blank", "\tx\t", "\tx\t"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct IntegerCase {
   const char* name;

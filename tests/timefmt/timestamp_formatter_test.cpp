@@ -40,13 +40,16 @@ const std::string& Expected(const std::string& on24Hour, const std::string& on12
   return LocaleShows24Hour() ? on24Hour : on12Hour;
 }
 
-TEST(OleDateOfTheTests, MatchesTheKnownSerial) { EXPECT_EQ(OleDate(2017, 11, 6), 43045.0); }
+TEST(OleDateOfTheTests, MatchesTheKnownSerial) {
+  EXPECT_EQ(OleDate(2017, 11, 6), 43045.0);
+}
 
 TEST(IsLocale24HourOnTheLocaleClock, FollowsTheUserLocale) {
   EXPECT_EQ(IsLocale24Hour(), LocaleShows24Hour());
   // The test entries say which clock they set up; the 12-hour entry must really be on 12 hours.
   if (const char* expected = std::getenv("QUILLET_EXPECTED_CLOCK")) {
-    EXPECT_EQ(IsLocale24Hour(), std::string(expected) == "24") << "user locale " << std::hex << GetUserDefaultLCID();
+    EXPECT_EQ(IsLocale24Hour(), std::string(expected) == "24")
+        << "user locale " << std::hex << GetUserDefaultLCID();
   }
   // Whichever the clock, the code page of the texts is 936.
   EXPECT_EQ(GetACP(), 936u);
@@ -75,7 +78,8 @@ const double kNoonFive = OleDate(2017, 11, 6, 12, 5, 0);
 
 INSTANTIATE_TEST_SUITE_P(
     WorkedExamples, FormatTimestampOnTheLocaleClock,
-    testing::Values(Case{"style0", kExample, 0, 0, "2017年11月06日 18时09分33秒", "2017年11月06日 06时09分33秒"},
+    testing::Values(Case{"style0", kExample, 0, 0, "2017年11月06日 18时09分33秒",
+                         "2017年11月06日 06时09分33秒"},
                     Case{"style1", kExample, 1, 0, "2017-11-06 18:09:33", "2017-11-06 06:09:33"},
                     Case{"style2", kExample, 2, 0, "2017/11/06 18/09/33", "2017/11/06 06/09/33"},
                     Case{"style3", kExample, 3, 0, "20171106180933", "20171106060933"}),
@@ -83,57 +87,57 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Parts, FormatTimestampOnTheLocaleClock,
-    testing::Values(Case{"style1_part1_date", kExample, 1, 1, "2017-11-06", "2017-11-06"},
-                    Case{"style1_part2_month_day", kExample, 1, 2, "11-06", "11-06"},
-                    Case{"style1_part3_time", kExample, 1, 3, "18:09:33", "06:09:33"},
-                    Case{"style1_part4_hour_minute", kExample, 1, 4, "18:09", "06:09"},
-                    Case{"style1_part5_minute_second", kExample, 1, 5, "09:33", "09:33"},
-                    Case{"style1_part6_is_part0", kExample, 1, 6, "2017-11-06 18:09:33", "2017-11-06 06:09:33"},
-                    Case{"style1_part_minus1_is_part0", kExample, 1, -1, "2017-11-06 18:09:33",
-                         "2017-11-06 06:09:33"},
-                    Case{"style1_part_min_is_part0", kExample, 1, INT_MIN, "2017-11-06 18:09:33",
-                         "2017-11-06 06:09:33"},
-                    Case{"style0_part1", kExample, 0, 1, "2017年11月06日", "2017年11月06日"},
-                    Case{"style0_part2", kExample, 0, 2, "11月06日", "11月06日"},
-                    Case{"style0_part3", kExample, 0, 3, "18时09分33秒", "06时09分33秒"},
-                    Case{"style0_part4", kExample, 0, 4, "18时09分", "06时09分"},
-                    Case{"style0_part5", kExample, 0, 5, "09分33秒", "09分33秒"},
-                    Case{"style2_part1", kExample, 2, 1, "2017/11/06", "2017/11/06"},
-                    Case{"style2_part2", kExample, 2, 2, "11/06", "11/06"},
-                    Case{"style2_part3", kExample, 2, 3, "18/09/33", "06/09/33"},
-                    Case{"style2_part4", kExample, 2, 4, "18/09", "06/09"},
-                    Case{"style2_part5", kExample, 2, 5, "09/33", "09/33"},
-                    Case{"style3_part1", kExample, 3, 1, "20171106", "20171106"},
-                    Case{"style3_part2", kExample, 3, 2, "1106", "1106"},
-                    Case{"style3_part3", kExample, 3, 3, "180933", "060933"},
-                    Case{"style3_part4", kExample, 3, 4, "1809", "0609"},
-                    Case{"style3_part5", kExample, 3, 5, "0933", "0933"},
-                    Case{"style3_part100_is_part0", kExample, 3, 100, "20171106180933", "20171106060933"}),
+    testing::Values(
+        Case{"style1_part1_date", kExample, 1, 1, "2017-11-06", "2017-11-06"},
+        Case{"style1_part2_month_day", kExample, 1, 2, "11-06", "11-06"},
+        Case{"style1_part3_time", kExample, 1, 3, "18:09:33", "06:09:33"},
+        Case{"style1_part4_hour_minute", kExample, 1, 4, "18:09", "06:09"},
+        Case{"style1_part5_minute_second", kExample, 1, 5, "09:33", "09:33"},
+        Case{"style1_part6_is_part0", kExample, 1, 6, "2017-11-06 18:09:33", "2017-11-06 06:09:33"},
+        Case{"style1_part_minus1_is_part0", kExample, 1, -1, "2017-11-06 18:09:33", "2017-11-06 06:09:33"},
+        Case{"style1_part_min_is_part0", kExample, 1, INT_MIN, "2017-11-06 18:09:33", "2017-11-06 06:09:33"},
+        Case{"style0_part1", kExample, 0, 1, "2017年11月06日", "2017年11月06日"},
+        Case{"style0_part2", kExample, 0, 2, "11月06日", "11月06日"},
+        Case{"style0_part3", kExample, 0, 3, "18时09分33秒", "06时09分33秒"},
+        Case{"style0_part4", kExample, 0, 4, "18时09分", "06时09分"},
+        Case{"style0_part5", kExample, 0, 5, "09分33秒", "09分33秒"},
+        Case{"style2_part1", kExample, 2, 1, "2017/11/06", "2017/11/06"},
+        Case{"style2_part2", kExample, 2, 2, "11/06", "11/06"},
+        Case{"style2_part3", kExample, 2, 3, "18/09/33", "06/09/33"},
+        Case{"style2_part4", kExample, 2, 4, "18/09", "06/09"},
+        Case{"style2_part5", kExample, 2, 5, "09/33", "09/33"},
+        Case{"style3_part1", kExample, 3, 1, "20171106", "20171106"},
+        Case{"style3_part2", kExample, 3, 2, "1106", "1106"},
+        Case{"style3_part3", kExample, 3, 3, "180933", "060933"},
+        Case{"style3_part4", kExample, 3, 4, "1809", "0609"},
+        Case{"style3_part5", kExample, 3, 5, "0933", "0933"},
+        Case{"style3_part100_is_part0", kExample, 3, 100, "20171106180933", "20171106060933"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-INSTANTIATE_TEST_SUITE_P(
-    StylesOutsideTheTable, FormatTimestampOnTheLocaleClock,
-    testing::Values(Case{"minus1", kExample, -1, 0, "2017年11月06日 18时09分33秒", "2017年11月06日 06时09分33秒"},
-                    Case{"four", kExample, 4, 0, "2017年11月06日 18时09分33秒", "2017年11月06日 06时09分33秒"},
-                    Case{"hundred", kExample, 100, 0, "2017年11月06日 18时09分33秒", "2017年11月06日 06时09分33秒"},
-                    Case{"int_max_part4", kExample, INT_MAX, 4, "18时09分", "06时09分"},
-                    Case{"int_min_part2", kExample, INT_MIN, 2, "11月06日", "11月06日"},
-                    Case{"four_part_minus1", kExample, 4, -1, "2017年11月06日 18时09分33秒",
-                         "2017年11月06日 06时09分33秒"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(StylesOutsideTheTable, FormatTimestampOnTheLocaleClock,
+                         testing::Values(Case{"minus1", kExample, -1, 0, "2017年11月06日 18时09分33秒",
+                                              "2017年11月06日 06时09分33秒"},
+                                         Case{"four", kExample, 4, 0, "2017年11月06日 18时09分33秒",
+                                              "2017年11月06日 06时09分33秒"},
+                                         Case{"hundred", kExample, 100, 0, "2017年11月06日 18时09分33秒",
+                                              "2017年11月06日 06时09分33秒"},
+                                         Case{"int_max_part4", kExample, INT_MAX, 4, "18时09分", "06时09分"},
+                                         Case{"int_min_part2", kExample, INT_MIN, 2, "11月06日", "11月06日"},
+                                         Case{"four_part_minus1", kExample, 4, -1,
+                                              "2017年11月06日 18时09分33秒", "2017年11月06日 06时09分33秒"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Hours, FormatTimestampOnTheLocaleClock,
     // On a 12-hour locale five past midnight and five past noon look the same: no AM/PM marker.
-    testing::Values(Case{"five_past_midnight", kMidnightFive, 1, 3, "00:05:00", "12:05:00"},
-                    Case{"five_past_noon", kNoonFive, 1, 3, "12:05:00", "12:05:00"},
-                    Case{"one_am", OleDate(2017, 11, 6, 1, 0, 0), 1, 3, "01:00:00", "01:00:00"},
-                    Case{"eleven_pm", OleDate(2017, 11, 6, 23, 59, 59), 3, 0, "20171106235959",
-                         "20171106115959"},
-                    Case{"last_accepted_second", OleDate(9999, 12, 31, 23, 59, 59), 1, 0, "9999-12-31 23:59:59",
-                         "9999-12-31 11:59:59"},
-                    Case{"leap_day", OleDate(2000, 2, 29, 13, 0, 0), 2, 0, "2000/02/29 13/00/00",
-                         "2000/02/29 01/00/00"}),
+    testing::Values(
+        Case{"five_past_midnight", kMidnightFive, 1, 3, "00:05:00", "12:05:00"},
+        Case{"five_past_noon", kNoonFive, 1, 3, "12:05:00", "12:05:00"},
+        Case{"one_am", OleDate(2017, 11, 6, 1, 0, 0), 1, 3, "01:00:00", "01:00:00"},
+        Case{"eleven_pm", OleDate(2017, 11, 6, 23, 59, 59), 3, 0, "20171106235959", "20171106115959"},
+        Case{"last_accepted_second", OleDate(9999, 12, 31, 23, 59, 59), 1, 0, "9999-12-31 23:59:59",
+             "9999-12-31 11:59:59"},
+        Case{"leap_day", OleDate(2000, 2, 29, 13, 0, 0), 2, 0, "2000/02/29 13/00/00", "2000/02/29 01/00/00"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FormatTimestampOnTheLocaleClock, Style1Part0IsNineteenCharacters) {
@@ -218,10 +222,11 @@ TEST(FormatDateTimeParts, OutOfRangeGivesTheEmptyText) {
 
 std::string Style1Text(const SYSTEMTIME& t, bool twentyFourHour) {
   int hour = t.wHour;
-  if (!twentyFourHour) hour = hour % 12 == 0 ? 12 : hour % 12;
+  if (!twentyFourHour)
+    hour = hour % 12 == 0 ? 12 : hour % 12;
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, hour, t.wMinute,
-                t.wSecond);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, hour,
+                t.wMinute, t.wSecond);
   return text;
 }
 
