@@ -11,8 +11,9 @@
 #ifdef _WIN32
 // The date-time (now, to whole seconds, when absent) with the pictures of SelectTimestampFormats; on a
 // 12-hour locale the hour shows as "01" to "12" with no AM/PM marker. Style 1, part 0 gives texts such
-// as "2017-11-06 18:09:33". A date-time outside 1 January 100 to 31 December 9999, or not a finite
-// number, gives "".
+// as "2017-11-06 18:09:33". A date-time outside 1 January 100 to 31 December 9999 23:59:59 (also one
+// that rounds up to the year 10000), or not a finite number, gives "". GetDateFormatA formats no year
+// before 1601, so such dates give the time piece only.
 std::string FormatTimestamp(std::optional<double> dateTime = std::nullopt, int style = 0, int part = 0);
 
 // True when the user's locale shows time on the 24-hour clock (LOCALE_ITIME is 1).

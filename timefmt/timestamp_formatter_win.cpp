@@ -45,6 +45,11 @@ std::string FormatDateTimeParts(double dateTime, const std::string& dateFormat,
   if (VariantTimeToSystemTime(dateTime, &time) != TRUE) {
     return {};
   }
+  // The last fraction of a second of 31 December 9999 is rounded up into a year 10000 that the call
+  // still reports as accepted; it is outside the range as much as the next day is.
+  if (time.wYear > 9999) {
+    return {};
+  }
   std::string result;
   if (dateFormat.size() >= 3) {
     char piece[kPieceBufferChars] = {};

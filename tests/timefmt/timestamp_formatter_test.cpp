@@ -137,6 +137,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"eleven_pm", OleDate(2017, 11, 6, 23, 59, 59), 3, 0, "20171106235959", "20171106115959"},
         Case{"last_accepted_second", OleDate(9999, 12, 31, 23, 59, 59), 1, 0, "9999-12-31 23:59:59",
              "9999-12-31 11:59:59"},
+        // GetDateFormatA refuses years before 1601: the date piece is empty, the time stays.
+        Case{"first_accepted_day", OleDate(100, 1, 1), 1, 0, "00:00:00", "12:00:00"},
+        Case{"first_formatted_year", OleDate(1601, 1, 1), 1, 0, "1601-01-01 00:00:00", "1601-01-01 12:00:00"},
         Case{"leap_day", OleDate(2000, 2, 29, 13, 0, 0), 2, 0, "2000/02/29 13/00/00", "2000/02/29 01/00/00"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -175,7 +178,8 @@ TEST_P(FormatTimestampOutOfRange, GivesTheEmptyText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, FormatTimestampOutOfRange,
-                         testing::Values(1e10, -1e10, 2958466.0, -657435.0,
+                         // 2958465.999999 is 31 December 9999 23:59:59.91, which rounds up to the year 10000.
+                         testing::Values(1e10, -1e10, 2958466.0, 2958465.999999, -657435.0,
                                          std::numeric_limits<double>::infinity(),
                                          -std::numeric_limits<double>::infinity(),
                                          std::numeric_limits<double>::quiet_NaN()));
