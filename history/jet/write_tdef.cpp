@@ -205,6 +205,8 @@ Result<ParsedTable> ReadTableDefinition(File& file, uint32_t tdefPage, uint32_t 
   for (uint32_t i = 0; i < t.realIndexCount; ++i, at += 52) {
     if (!need(52)) return Status::Error(where + ": index blocks cut off");
     t.indexMaps.push_back(RowRef::FromPacked(GetU32(logical, at + 34)));
+    t.indexFirstPages.push_back(GetU32(logical, at + 38));
+    t.indexFlags.push_back(static_cast<uint8_t>(logical[at + 46]));
   }
   at += 28 * static_cast<size_t>(t.logicalIndexCount);
   for (uint32_t i = 0; i < t.logicalIndexCount; ++i) {

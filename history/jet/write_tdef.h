@@ -96,6 +96,8 @@ struct ParsedTable {
   std::vector<ParsedColumn> columns;  // in column-number order
   std::vector<LongValueMapSpec> longValueMaps;
   std::vector<RowRef> indexMaps;  // usage maps of the real indexes
+  std::vector<uint32_t> indexFirstPages;  // first (root) page of each real index
+  std::vector<uint8_t> indexFlags;        // 0x01 unique, 0x02 ignore NULLs, ...
 
   const ParsedColumn* ColumnByNumber(uint16_t number) const;
   const LongValueMapSpec* LongValueMapOf(uint16_t column) const;

@@ -46,6 +46,9 @@ std::vector<Damage> Damages() {
       {"MapNamesAPagePastTheEnd", [](std::string& f) { FlipBit(f, kTableMapBitmap + 400 / 8, 400 % 8); }, "past the end"},
       {"UsedPageMarkedFree", [](std::string& f) { FlipBit(f, kGlobalBitmap + 17 / 8, 17 % 8); }, "as free"},
       {"PagePastTheEndMarkedUsed", [](std::string& f) { FlipBit(f, kGlobalBitmap + 300 / 8, 300 % 8); }, "past the end of the file as used"},
+      // Leaf 8 holds the catalog's Id index: 9-byte entries; joining the first two loses one.
+      {"IndexEntryMissing", [](std::string& f) { FlipBit(f, 8 * kPageSize + 27 + 9 / 8, 9 % 8); }, "8 entries for 9 rows"},
+      {"IndexEntriesOutOfOrder", [](std::string& f) { std::swap(f[7 * kPageSize + 0x1E0 + 6], f[7 * kPageSize + 0x1E0 + 6 + 21]); }, "out of order"},
       {"RowCountWrong", [](std::string& f) { f[16 * kPageSize + 16] = static_cast<char>(f[16 * kPageSize + 16] + 5); }, "row count"},
       {"LongValueChainLoops",
        [](std::string& f) {
