@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -68,6 +69,11 @@ class RegistryAccessTableTest : public ::testing::TestWithParam<Case> {
   RegistryAccess registry_;
 };
 
+// Failure messages name a table case (by its label, or its selector) instead of dumping its bytes.
+void PrintTo(const RootPlace& place, std::ostream* out) {
+  *out << "selector " << place.selector;
+}
+
 std::string Sub(const std::string& relative) {
   return kScratchSubKey + "\\" + relative;
 }
@@ -80,6 +86,9 @@ struct NoKeyCase {
   const char* label;
   std::string path;
 };
+void PrintTo(const NoKeyCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class PathsNamingNoKey : public RegistryAccessTableTest<NoKeyCase> {};
 
@@ -146,6 +155,9 @@ struct RootCase {
   std::string path;
   HKEY root;
 };
+void PrintTo(const RootCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class RootWithSingleSeparator : public RegistryAccessTableTest<RootCase> {};
 
@@ -203,6 +215,9 @@ struct IntegerCase {
   std::string data;
   std::int32_t expected;
 };
+void PrintTo(const IntegerCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class ReadIntegerOfStoredData : public RegistryAccessTableTest<IntegerCase> {};
 
@@ -242,6 +257,9 @@ struct DeleteCase {
   std::vector<std::string> gone;   // keys below the scratch key that no longer exist
   std::vector<std::string> stays;  // keys below the scratch key that still exist
 };
+void PrintTo(const DeleteCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class DeleteKeyTreeOfScratchTree : public RegistryAccessTableTest<DeleteCase> {};
 
@@ -300,6 +318,9 @@ struct MultiTextCase {
   std::string stored;
   std::string readBack;
 };
+void PrintTo(const MultiTextCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class MultiTextRoundTrip : public RegistryAccessTableTest<MultiTextCase> {};
 
@@ -331,6 +352,9 @@ struct DescribeCase {
   DWORD type;
   std::string expected;
 };
+void PrintTo(const DescribeCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class DescribeValueTypeOfStoredValue : public RegistryAccessTableTest<DescribeCase> {};
 
@@ -415,6 +439,9 @@ struct ExistsCase {
   std::size_t dataSize;
   bool expected;
 };
+void PrintTo(const ExistsCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class ExistsOfValueSize : public RegistryAccessTableTest<ExistsCase> {};
 

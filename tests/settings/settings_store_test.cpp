@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "settings/autostart_entry.h"
@@ -102,6 +103,10 @@ struct LoadCase {
   bool startAtBootChecked;
   bool autoMonitorChecked;
 };
+
+void PrintTo(const LoadCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class LoadSwitchesOfStoredValues : public SettingsStoreTest,
                                    public ::testing::WithParamInterface<LoadCase> {};
