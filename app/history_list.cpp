@@ -85,6 +85,15 @@ std::string CellText(HWND list, int row, int column) {
   }
 }
 
+ListRedrawPause::ListRedrawPause(HWND list) : list_(list) {
+  SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+}
+
+ListRedrawPause::~ListRedrawPause() {
+  SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
 void AttachHistoryList(HWND list) {
   g_attachedList = list;
 }

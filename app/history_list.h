@@ -37,6 +37,19 @@ int SelectedRow(HWND list);
 // text fits); "" for a row or column that does not exist.
 std::string CellText(HWND list, int row, int column);
 
+// Keeps the list from redrawing while many rows are appended (the history load), and redraws it once at
+// the end of the scope. Appending row by row to a list that redraws is many times slower.
+class ListRedrawPause {
+ public:
+  explicit ListRedrawPause(HWND list);
+  ~ListRedrawPause();
+  ListRedrawPause(const ListRedrawPause&) = delete;
+  ListRedrawPause& operator=(const ListRedrawPause&) = delete;
+
+ private:
+  HWND list_;
+};
+
 // The list that captures and the history load append their rows to. AttachMonitor sets it; the capture
 // recorder and the history store read it. Null until set.
 void AttachHistoryList(HWND list);

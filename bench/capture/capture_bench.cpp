@@ -54,7 +54,8 @@ std::string Utf8Of(const std::wstring& wide) {
 
 void Report(const char* key, double value) {
   FILE* file = _wfopen((Folder() + L"\\results.txt").c_str(), L"a");
-  if (file == nullptr) return;
+  if (file == nullptr)
+    return;
   std::fprintf(file, "%s %.6f\n", key, value);
   std::fclose(file);
 }
@@ -77,12 +78,14 @@ class UnflushedFileSystem final : public jet::FileSystem {
  public:
   jet::Result<std::unique_ptr<jet::File>> Open(const std::string& p, jet::OpenMode m) override {
     auto file = Native().Open(p, m);
-    if (!file) return file.status();
+    if (!file)
+      return file.status();
     return std::unique_ptr<jet::File>(std::make_unique<UnflushedFile>(std::move(file).value()));
   }
   jet::Result<std::unique_ptr<jet::File>> Create(const std::string& p) override {
     auto file = Native().Create(p);
-    if (!file) return file.status();
+    if (!file)
+      return file.status();
     return std::unique_ptr<jet::File>(std::make_unique<UnflushedFile>(std::move(file).value()));
   }
   bool Exists(const std::string& p) override { return Native().Exists(p); }
@@ -93,17 +96,20 @@ class UnflushedFileSystem final : public jet::FileSystem {
 // A history of `records` captures of ordinary size (some 40 characters, Latin and Chinese).
 bool BuildHistory(const std::wstring& path, int records) {
   const std::string utf8 = Utf8Of(path);
-  if (!jet::CreateHistoryDatabase(utf8, true).ok()) return false;
+  if (!jet::CreateHistoryDatabase(utf8, true).ok())
+    return false;
   UnflushedFileSystem files;
   auto database = jet::Database::Open(utf8, jet::OpenMode::ReadWrite, &files);
-  if (!database) return false;
+  if (!database)
+    return false;
   for (int i = 0; i < records; ++i) {
     const std::string text = "clipboard text number " + std::to_string(i) + " 剪贴板历史记录";
     const std::string stored = EncodeStoredText(text);
     std::vector<jet::Value> row{jet::Value::Text(jet::FromUtf8(std::to_string(i))),
                                 jet::Value::Text(u"2020-01-01 12:00:00"),
                                 jet::Value::Memo(std::u16string(stored.begin(), stored.end()))};
-    if (!database->AppendRow(u"Data", row).ok()) return false;
+    if (!database->AppendRow(u"Data", row).ok())
+      return false;
   }
   return true;
 }
@@ -129,7 +135,8 @@ MainWindow MakeMainWindow() {
 
 void Pump() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessageA(&message);
 }
 
 double PeakMemoryMiB() {
@@ -170,7 +177,8 @@ int RunPassOn(const char* key) {
     HWND next = SetClipboardViewer(viewer);
     viewerReady = true;
     while (!stop) {  // wait for the main window to join in front of the viewer
-      if (GetClipboardViewer() != viewer) break;
+      if (GetClipboardViewer() != viewer)
+        break;
       Pump();
       Sleep(1);
     }
@@ -183,7 +191,8 @@ int RunPassOn(const char* key) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
         Pump();
       }
-      if (g_passedOnAt != 0) latencies.push_back(g_passedOnAt - start);
+      if (g_passedOnAt != 0)
+        latencies.push_back(g_passedOnAt - start);
       for (int settle = 0; settle < 20; ++settle) {  // let the change settle before the next one
         Pump();
         Sleep(1);
@@ -193,7 +202,8 @@ int RunPassOn(const char* key) {
     DestroyWindow(viewer);
     stop = true;
   });
-  while (!viewerReady) Sleep(1);
+  while (!viewerReady)
+    Sleep(1);
   StartMonitoring();
   while (!stop) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
@@ -201,7 +211,8 @@ int RunPassOn(const char* key) {
   }
   writer.join();
   StopMonitoring();
-  if (latencies.empty()) return 1;
+  if (latencies.empty())
+    return 1;
   std::sort(latencies.begin(), latencies.end());
   Report((std::string(key) + "_median_ms").c_str(), latencies[latencies.size() / 2] * 1000);
   Report((std::string(key) + "_p90_ms").c_str(), latencies[latencies.size() * 9 / 10] * 1000);
@@ -239,7 +250,8 @@ int RunLoadWithoutList() {
         bytes += DecodeStoredText(records.ReadField(2)).size();
         ++rows;
         records.MoveNext();
-        if (records.IsPastLastRecord()) break;
+        if (records.IsPastLastRecord())
+          break;
       }
     }
     records.Close();
@@ -276,17 +288,19 @@ int RunChild(const std::wstring& exe, const std::wstring& folder, const std::wst
 std::map<std::string, double> ReadResults(const std::wstring& folder) {
   std::map<std::string, double> results;
   FILE* file = _wfopen((folder + L"\\results.txt").c_str(), L"r");
-  if (file == nullptr) return results;
+  if (file == nullptr)
+    return results;
   char key[128];
   double value;
-  while (std::fscanf(file, "%127s %lf", key, &value) == 2) results[key] = value;
+  while (std::fscanf(file, "%127s %lf", key, &value) == 2)
+    results[key] = value;
   std::fclose(file);
   return results;
 }
 
 void RemoveFolder(const std::wstring& folder) {
-  for (const wchar_t* name : {L"capture_bench.exe", L"Data.mdb", L"history-1k.mdb", L"history-100k.mdb",
-                              L"results.txt"}) {
+  for (const wchar_t* name :
+       {L"capture_bench.exe", L"Data.mdb", L"history-1k.mdb", L"history-100k.mdb", L"results.txt"}) {
     DeleteFileW((folder + L"\\" + name).c_str());
   }
   RemoveDirectoryW(folder.c_str());
@@ -297,7 +311,8 @@ int Drive() {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"quillet-capture-bench-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring folder =
+      std::wstring(temp) + L"quillet-capture-bench-" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring exe = folder + L"\\capture_bench.exe";
   CopyFileW(self, exe.c_str(), FALSE);
@@ -305,7 +320,8 @@ int Drive() {
   std::printf("capture_bench: building the histories (1 000 and 100 000 records)...\n");
   std::fflush(stdout);
   double start = Now();
-  if (!BuildHistory(folder + L"\\history-1k.mdb", 1000) || !BuildHistory(folder + L"\\history-100k.mdb", 100000)) {
+  if (!BuildHistory(folder + L"\\history-1k.mdb", 1000) ||
+      !BuildHistory(folder + L"\\history-100k.mdb", 100000)) {
     std::printf("capture_bench: could not build the histories\n");
     RemoveFolder(folder);
     return 1;
@@ -323,14 +339,17 @@ int Drive() {
   std::printf("  1k records:   %8.2f ms  [%.2f]\n", r["passon_1k_median_ms"], r["passon_1k_p90_ms"]);
   std::printf("  100k records: %8.2f ms  [%.2f]\n", r["passon_100k_median_ms"], r["passon_100k_p90_ms"]);
   if (r["passon_1k_median_ms"] > 0) {
-    std::printf("  ratio 100k / 1k: %.2f (goal <= 1.5)\n", r["passon_100k_median_ms"] / r["passon_1k_median_ms"]);
+    std::printf("  ratio 100k / 1k: %.2f (goal <= 1.5)\n",
+                r["passon_100k_median_ms"] / r["passon_1k_median_ms"]);
   }
   std::printf("start-up load of 100k records:\n");
-  std::printf("  into the list:        %7.2f s, %6.0f rows, peak memory %7.1f MiB (%.1f MiB before the load)\n",
-              r["load_list_seconds"], r["load_list_rows"], r["load_list_peak_mib"], r["load_list_start_mib"]);
-  std::printf("  baseline (no list):   %7.2f s, %6.0f rows, peak memory %7.1f MiB (%.1f MiB before the load)\n",
-              r["load_baseline_seconds"], r["load_baseline_rows"], r["load_baseline_peak_mib"],
-              r["load_baseline_start_mib"]);
+  std::printf(
+      "  into the list:        %7.2f s, %6.0f rows, peak memory %7.1f MiB (%.1f MiB before the load)\n",
+      r["load_list_seconds"], r["load_list_rows"], r["load_list_peak_mib"], r["load_list_start_mib"]);
+  std::printf(
+      "  baseline (no list):   %7.2f s, %6.0f rows, peak memory %7.1f MiB (%.1f MiB before the load)\n",
+      r["load_baseline_seconds"], r["load_baseline_rows"], r["load_baseline_peak_mib"],
+      r["load_baseline_start_mib"]);
   if (r["load_baseline_seconds"] > 0) {
     std::printf("  ratio list / baseline: time %.2f, peak memory %.2f\n",
                 r["load_list_seconds"] / r["load_baseline_seconds"],
@@ -342,8 +361,11 @@ int Drive() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 3 && std::strcmp(argv[1], "passon") == 0) return RunPassOn(argv[2]);
-  if (argc >= 2 && std::strcmp(argv[1], "load-list") == 0) return RunLoadIntoList();
-  if (argc >= 2 && std::strcmp(argv[1], "load-baseline") == 0) return RunLoadWithoutList();
+  if (argc >= 3 && std::strcmp(argv[1], "passon") == 0)
+    return RunPassOn(argv[2]);
+  if (argc >= 2 && std::strcmp(argv[1], "load-list") == 0)
+    return RunLoadIntoList();
+  if (argc >= 2 && std::strcmp(argv[1], "load-baseline") == 0)
+    return RunLoadWithoutList();
   return Drive();
 }

@@ -88,6 +88,7 @@ void LoadHistory() {
   HWND list = AttachedHistoryList();
   if (!g_记录集.MoveFirst())
     return;  // a count with no readable record behind it
+  ListRedrawPause redrawPause(list);
   for (;;) {
     const std::string id = g_记录集.ReadField(0);
     const std::string time = g_记录集.ReadField(1);

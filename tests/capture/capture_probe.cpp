@@ -3,7 +3,11 @@
 // in the viewer chain; when a file "stop" appears there, it writes the list's rows to "rows.txt" (one
 // line a row: ID, tab, time, tab, Base64 of the text's UTF-8 bytes), leaves the chain and ends.
 //
-//   capture_probe.exe [--create]    --create: first make a fresh Data.mdb with the empty table "Data"
+//   capture_probe.exe [--create] [--settle]
+//     --create: first make a fresh Data.mdb with the empty table "Data"
+//     --settle: before monitoring, wait until the clipboard holds a text and has not changed for 300 ms
+//               (the X clipboard bridge can turn the first X change after a Windows owner has gone into
+//               two Windows changes; the script lets that happen before the probe watches)
 #include <windows.h>
 
 #include <cstring>
@@ -12,6 +16,7 @@
 
 #include "app/history_list.h"
 #include "capture/clipboard_monitor.h"
+#include "capture/clipboard_text.h"
 #include "history/codec/stored_text_codec.h"
 #include "history/jet/database.h"
 #include "history/store/history_store.h"
@@ -68,6 +73,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
                       500, 360, nullptr, nullptr, instance, nullptr);
   g_list = Create列表框(window);
   AttachMonitor(window, g_list);
+  if (strstr(commandLine, "--settle") != nullptr) {
+    DWORD change = GetClipboardSequenceNumber();
+    ULONGLONG stableSince = GetTickCount64();
+    const ULONGLONG deadline = stableSince + 20000;
+    while (GetTickCount64() < deadline) {
+      Sleep(10);
+      const DWORD now = GetClipboardSequenceNumber();
+      if (now != change) {
+        change = now;
+        stableSince = GetTickCount64();
+      } else if (GetTickCount64() - stableSince >= 300 && !ReadClipboardText().empty()) {
+        break;
+      }
+    }
+  }
   LoadHistory();
   StartMonitoring();
   SetTimer(window, 1, 50, nullptr);
