@@ -4,7 +4,8 @@
 //
 //   chain_viewer.exe LOG_FILE STOP_FILE [SECONDS]
 //
-// LOG_FILE gets one JSON line per notification: {"n":N,"text":"..."} with the text converted from code
+// LOG_FILE gets one JSON line per notification: {"n":N,"seq":S,"text":"..."} (S: the clipboard's sequence
+// number) with the text converted from code
 // page 936 to UTF-8, or "text":null when the clipboard holds no CF_TEXT or cannot be opened. The first
 // line, "ready", is written once the viewer is in the chain; the last, "left", once it has left it.
 #include <windows.h>
@@ -89,7 +90,8 @@ void OnDrawClipboard(HWND window, WPARAM wParam, LPARAM lParam) {
   std::string text;
   const bool found = ReadText(window, text);
   ++g_count;
-  Log("{\"n\":" + std::to_string(g_count) + ",\"text\":" + (found ? JsonString(text) : "null") + "}");
+  Log("{\"n\":" + std::to_string(g_count) + ",\"seq\":" + std::to_string(GetClipboardSequenceNumber()) +
+      ",\"text\":" + (found ? JsonString(text) : "null") + "}");
   if (g_next != nullptr) SendMessageA(g_next, WM_DRAWCLIPBOARD, wParam, lParam);
 }
 

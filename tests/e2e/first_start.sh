@@ -80,7 +80,7 @@ history_check "Data.mdb after ten captures" "${expect[@]}" --all --after "$start
   --mdb-json "$RUN/db-first.mdb-json" --mdb-reader "$RUN/db-first.mdb-reader"
 screenshot window-first-start
 quillet_exit "exit while monitoring"
-check "the window is gone after 退出程序" wait_for 5 test -z "$(main_window)"
+check "the window is gone after 退出程序" wait_for 5 no_main_window
 
 # ---- restart: the ten rows come back as they were
 quillet_start

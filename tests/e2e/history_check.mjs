@@ -4,11 +4,12 @@
 // line per check; exit code 1 when any failed.
 //
 //   node history_check.mjs LABEL [--expect ID FILE]... [--from N] [--all]
-//        [--rows FILE] [--mdb-json FILE] [--mdb-reader FILE] [--after TIME] [--before TIME]
+//        [--expect-jsonl FILE] [--rows FILE] [--mdb-json FILE] [--mdb-reader FILE] [--after TIME] [--before TIME]
 //        [--times-as FILE]
 //
 // --expect ID FILE  the next expected entry: its ID text and its text (a UTF-8 file, as it was put on the
 //                   clipboard; Windows holds its line breaks as CR LF)
+// --expect-jsonl FILE  expected entries {"id","time","text"}, one per line, texts as Windows holds them
 // --from N          the first expected entry is entry N of each source (default 0)
 // --all             each source holds exactly the expected entries after the first N
 // --rows FILE       list_reader.exe rows output (JSON lines: row, id, time, text)
@@ -30,6 +31,11 @@ while (args.length) {
     const id = args.shift();
     const text = readFileSync(args.shift(), "utf8").replace(/\r?\n/g, "\r\n");
     expected.push({ id, text });
+  } else if (option === "--expect-jsonl") {
+    // {"id", "time", "text"} per line, the text exactly as Windows holds it; the time must match too.
+    for (const line of readFileSync(args.shift(), "utf8").split("\n")) {
+      if (line.startsWith("{")) expected.push(JSON.parse(line));
+    }
   } else if (option === "--from") from = Number(args.shift());
   else if (option === "--all") all = true;
   else if (option === "--after") after = args.shift();
@@ -103,6 +109,8 @@ for (const source of sources) {
     if (!timePattern.test(got.time ?? "")) problems.push(`entry ${i}: time ${JSON.stringify(got.time)}`);
     else if ((after && got.time < after) || (before && got.time > before))
       problems.push(`entry ${i}: time ${got.time} outside ${after} .. ${before}`);
+    if (e.time !== undefined && e.time !== got.time)
+      problems.push(`entry ${i}: time ${got.time}, expected ${e.time}`);
     if (earlierTimes && earlierTimes[i] !== got.time)
       problems.push(`entry ${i}: time ${got.time}, shown before as ${earlierTimes[i]}`);
     if (source.kind === "list") {

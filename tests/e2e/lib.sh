@@ -82,7 +82,8 @@ holds_for() {
 e2e_begin() {
   E2E_NAME=$1
   shift
-  PACKAGE="" LIST_READER="" FILE_LOCKER="" CHAIN_VIEWER="" QUILLET_DB="" FIXTURES="" READERS=""
+  PACKAGE="" LIST_READER="" FILE_LOCKER="" CHAIN_VIEWER="" QUILLET_DB="" QUILLET_DB_NATIVE="" FIXTURES=""
+  READERS=""
   while [ $# -gt 0 ]; do
     case "$1" in
       --package) PACKAGE=$2 ;;
@@ -90,6 +91,7 @@ e2e_begin() {
       --file-locker) FILE_LOCKER=$2 ;;
       --chain-viewer) CHAIN_VIEWER=$2 ;;
       --quillet-db) QUILLET_DB=$2 ;;
+      --quillet-db-native) QUILLET_DB_NATIVE=$2 ;;
       --fixtures) FIXTURES=$2 ;;
       --readers) READERS=$2 ;;
       *) echo "unknown argument: $1" >&2; exit 2 ;;
@@ -136,6 +138,7 @@ e2e_cleanup() {
     wait "$p" 2>/dev/null
   done
   clear_configuration
+  [ -n "${E2E_SCRATCH:-}" ] && rm -rf "$E2E_SCRATCH"
   [ -z "${QUILLET_E2E_KEEP:-}" ] && rm -rf "$RUN"
 }
 
@@ -163,6 +166,7 @@ quillet_start() {
 }
 
 main_window() { xdotool search --onlyvisible --name "$E2E_TITLE_PATTERN" 2>/dev/null | head -n1; }
+no_main_window() { [ -z "$(main_window)" ]; }
 has_main_window() {
   QWIN=$(main_window)
   [ -n "$QWIN" ]
@@ -203,8 +207,8 @@ quillet_kill() {
   QPID=""
 }
 
-# list_rows [FIRST]: Quillet's list as JSON lines (list_reader.exe), "" when it cannot be read.
-list_rows() { "$WINE" "$LIST_READER" rows "${1:-0}" </dev/null 2>/dev/null | tr -d '\r'; }
+# list_rows [FIRST [END [STEP]]]: Quillet's list as JSON lines (list_reader.exe), "" when it cannot be read.
+list_rows() { "$WINE" "$LIST_READER" rows "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 list_count() { "$WINE" "$LIST_READER" count </dev/null 2>/dev/null | tr -d '\r\n'; }
 list_count_is() { [ "$(list_count)" = "$1" ]; }
 list_count_at_least() {
@@ -390,8 +394,28 @@ history_check() {
   done < <(node "$E2E_DIR/history_check.mjs" "$@" 2>&1)
 }
 
-# import_history FILE: appends the JSON lines of stdin ({"id","time","text"}) with quillet-db.
-import_history() { "$WINE" "$QUILLET_DB" import "Z:$1" >/dev/null 2>"$RUN/import.err"; }
+# import_history FILE: appends the JSON lines of stdin ({"id","time","text"}) with quillet-db (the native
+# build when it is there, else this tree's under Wine). The engine
+# flushes the file after every record; the import runs on a RAM disk when there is one, where a flush
+# costs nothing, and the result is copied into place.
+import_history() {
+  local scratch=$RUN/import rc
+  if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    scratch=$(mktemp -d /dev/shm/quillet-e2e.XXXXXX)
+    E2E_SCRATCH=$scratch
+  fi
+  mkdir -p "$scratch"
+  cp "$1" "$scratch/import.mdb"
+  if [ -x "$QUILLET_DB_NATIVE" ]; then
+    "$QUILLET_DB_NATIVE" import "$scratch/import.mdb" >/dev/null 2>"$RUN/import.err"
+  else
+    "$WINE" "$QUILLET_DB" import "Z:$scratch/import.mdb" >/dev/null 2>"$RUN/import.err"
+  fi
+  rc=$?
+  [ $rc -eq 0 ] && cp "$scratch/import.mdb" "$1"
+  rm -rf "$scratch"
+  return $rc
+}
 
 # ---------------------------------------------------------------- other programs on the desktop
 
@@ -409,15 +433,17 @@ viewer_stop() {
   touch "$VIEWER_STOP"
   wait_for 10 ended "$VIEWER_PID"
 }
-# viewer_saw TEXT_FILE: the viewer has logged a notification whose text is that of the file (line
-# breaks as Windows has them, CR LF).
+# viewer_mark: how many lines the viewer has logged so far (for viewer_saw's AFTER).
+viewer_mark() { wc -l <"$VIEWER_LOG"; }
+# viewer_saw TEXT_FILE [AFTER]: the viewer has logged a notification (after its first AFTER lines)
+# whose text is that of the file, line breaks as Windows has them (CR LF).
 viewer_saw() {
   node -e '
     const fs = require("fs");
     const want = fs.readFileSync(process.argv[2], "utf8").replace(/\r?\n/g, "\r\n");
-    const seen = fs.readFileSync(process.argv[1], "utf8").split("\n")
+    const seen = fs.readFileSync(process.argv[1], "utf8").split("\n").slice(Number(process.argv[3]))
       .filter(l => l.startsWith("{")).map(l => JSON.parse(l).text);
-    process.exit(seen.includes(want) ? 0 : 1);' "$VIEWER_LOG" "$1" 2>/dev/null
+    process.exit(seen.includes(want) ? 0 : 1);' "$VIEWER_LOG" "$1" "${2:-0}" 2>/dev/null
 }
 
 # lock_start FILE: another process holds FILE open with share mode 0 (file_locker.exe).

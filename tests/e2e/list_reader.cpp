@@ -3,7 +3,9 @@
 // messages, with the buffers placed in Quillet's address space (VirtualAllocEx/ReadProcessMemory).
 //
 //   list_reader.exe count          the number of rows
-//   list_reader.exe rows [FIRST]   one JSON line per row from FIRST on: {"row":N,"id":..,"time":..,"text":..}
+//   list_reader.exe rows [FIRST [END [STEP]]]
+//                                  one JSON line per row from FIRST (default 0) up to END (default: all),
+//                                  every STEP-th row (default 1): {"row":N,"id":..,"time":..,"text":..}
 //   list_reader.exe rect ROW       screen rectangle of the row's label cell: "LEFT TOP RIGHT BOTTOM"
 //   list_reader.exe window         screen rectangle of the window, then of its client area, then of the list
 //
@@ -14,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -110,29 +113,39 @@ Target FindTarget() {
   return target;
 }
 
-// The whole text of one cell, read with LVM_GETITEMTEXTW into a buffer in the list's process that grows
-// until the text fits.
-bool CellText(HWND list, HANDLE process, int row, int column, std::wstring& text) {
-  for (size_t chars = 1024; chars <= (size_t{1} << 26); chars *= 4) {
-    RemoteBlock block(process, sizeof(LVITEMW) + chars * sizeof(wchar_t));
-    if (block.address() == nullptr) return false;
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = reinterpret_cast<wchar_t*>(block.address() + sizeof(LVITEMW));
-    item.cchTextMax = static_cast<int>(chars);
-    if (!WriteProcessMemory(process, block.address(), &item, sizeof item, nullptr)) return false;
-    LRESULT length = 0;
-    if (!Send(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(block.address()), length)) return false;
-    if (static_cast<size_t>(length) + 1 < chars) {
-      text.assign(static_cast<size_t>(length), L'\0');
-      if (length > 0 && !ReadProcessMemory(process, item.pszText, text.data(), length * sizeof(wchar_t), nullptr)) {
-        return false;
+// The whole text of one cell, read with LVM_GETITEMTEXTW into a buffer in the list's process; the
+// buffer is kept between calls and grows until the text fits.
+class CellReader {
+ public:
+  CellReader(HWND list, HANDLE process) : list_(list), process_(process) {}
+
+  bool Read(int row, int column, std::wstring& text) {
+    for (;;) {
+      if (!block_ || block_->address() == nullptr) return false;
+      const size_t chars = (block_->size() - sizeof(LVITEMW)) / sizeof(wchar_t);
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.pszText = reinterpret_cast<wchar_t*>(block_->address() + sizeof(LVITEMW));
+      item.cchTextMax = static_cast<int>(chars);
+      if (!WriteProcessMemory(process_, block_->address(), &item, sizeof item, nullptr)) return false;
+      LRESULT length = 0;
+      if (!Send(list_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(block_->address()), length)) return false;
+      if (static_cast<size_t>(length) + 1 < chars) {
+        text.assign(static_cast<size_t>(length), L'\0');
+        return length == 0 ||
+               ReadProcessMemory(process_, item.pszText, text.data(), length * sizeof(wchar_t), nullptr);
       }
-      return true;
+      if (chars >= (size_t{1} << 26)) return false;
+      block_ = std::make_unique<RemoteBlock>(process_, sizeof(LVITEMW) + chars * 4 * sizeof(wchar_t));
     }
   }
-  return false;
-}
+
+ private:
+  HWND list_;
+  HANDLE process_;
+  std::unique_ptr<RemoteBlock> block_ =
+      std::make_unique<RemoteBlock>(process_, sizeof(LVITEMW) + 16384 * sizeof(wchar_t));
+};
 
 int Count(const Target& target) {
   LRESULT count = 0;
@@ -141,17 +154,19 @@ int Count(const Target& target) {
   return 0;
 }
 
-int Rows(const Target& target, int first) {
+int Rows(const Target& target, int first, int end, int step) {
   DWORD processId = 0;
   GetWindowThreadProcessId(target.list, &processId);
   Handle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
   if (process.get() == nullptr) return 1;
   LRESULT count = 0;
   if (!Send(target.list, LVM_GETITEMCOUNT, 0, 0, count)) return 3;
-  for (int row = first; row < count; ++row) {
+  CellReader reader(target.list, process.get());
+  if (end < 0 || end > count) end = static_cast<int>(count);
+  for (int row = first; row < end; row += step) {
     std::wstring cells[3];
     for (int column = 0; column < 3; ++column) {
-      if (!CellText(target.list, process.get(), row, column, cells[column])) return 3;
+      if (!reader.Read(row, column, cells[column])) return 3;
     }
     std::printf("{\"row\":%d,\"id\":%s,\"time\":%s,\"text\":%s}\n", row, JsonString(Utf8(cells[0])).c_str(),
                 JsonString(Utf8(cells[1])).c_str(), JsonString(Utf8(cells[2])).c_str());
@@ -203,7 +218,8 @@ int main(int argc, char** argv) {
   if (command == "count") {
     result = Count(target);
   } else if (command == "rows") {
-    result = Rows(target, argc > 2 ? std::atoi(argv[2]) : 0);
+    const int step = argc > 4 ? std::atoi(argv[4]) : 1;
+    result = step < 1 ? 2 : Rows(target, argc > 2 ? std::atoi(argv[2]) : 0, argc > 3 ? std::atoi(argv[3]) : -1, step);
   } else if (command == "rect" && argc > 2) {
     result = RowRect(target, std::atoi(argv[2]));
   } else if (command == "window") {
