@@ -299,42 +299,47 @@ choose_item() {
   return 1
 }
 
-# The popup as the user sees it: `popup_shot` keeps a picture of the open popup; `item_state N` then
-# tells from its pixels whether item N is enabled (black text) or greyed, and whether it has a check
-# mark (black pixels left of the text): "enabled checked", "greyed unchecked", ...
+# The popup as the user sees it: `popup_shot` keeps a picture of the open popup; `item_states` then tells
+# from its pixels, for each of the seven items, whether it is enabled or greyed and whether it has a
+# check mark: "enabled unchecked", "greyed checked", ... Enabled text is drawn black (anti-aliased: many
+# pixels darker than 45 % grey); greyed text in mid grey, none of it darker than 50 %; a check mark is
+# black, left of the text.
 popup_shot() {
   sleep 0.3
   import -window root "$RUN/popup-now.png" 2>/dev/null
-  cp "$RUN/popup-now.png" "$SHOTS/popup-$(date +%s%N).png" 2>/dev/null
+  [ -n "${QUILLET_E2E_SHOTS:-}" ] && cp "$RUN/popup-now.png" "$SHOTS/popup-$(date +%s%N).png"
+  convert "$RUN/popup-now.png" -crop "${PW}x${PH}+${PX}+${PY}" +repage -colorspace Gray -depth 8 \
+    "gray:$RUN/popup-now.gray" 2>/dev/null
 }
-dark_pixels() {  # dark_pixels X Y W H: how many dark pixels the region of the last popup shot has
-  # Enabled text is drawn black (anti-aliased: many pixels darker than 45 % grey); greyed text is
-  # drawn in mid grey, no pixel of it darker than 50 %.
-  convert "$RUN/popup-now.png" -crop "$3x$4+$1+$2" +repage -colorspace Gray -threshold 45% -negate \
-    -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
-}
-item_state() {
-  local item_h=$((PH / 7)) top text_dark mark_dark state
-  top=$(($(item_y "$1") - item_h / 2 + 1))
-  text_dark=$(dark_pixels $((PX + 20)) "$top" $((PW - 24)) $((item_h - 2)))
-  mark_dark=$(dark_pixels $((PX + 3)) "$top" 15 $((item_h - 2)))
-  if [ "${text_dark:-0}" -gt 10 ]; then state=enabled; else state=greyed; fi
-  if [ "${mark_dark:-0}" -gt 4 ]; then state="$state checked"; else state="$state unchecked"; fi
-  echo "$state"
+item_states() {
+  node -e '
+    const [file, w, h] = [process.argv[1], Number(process.argv[2]), Number(process.argv[3])];
+    const px = require("fs").readFileSync(file);
+    const dark = (x0, y0, cw, ch) => {
+      let n = 0;
+      for (let y = y0; y < y0 + ch; y++) for (let x = x0; x < x0 + cw; x++) if (px[y * w + x] < 115) n++;
+      return n;
+    };
+    const itemH = Math.floor(h / 7);
+    for (let i = 1; i <= 7; i++) {
+      const top = Math.floor(h * (2 * i - 1) / 14) - Math.floor(itemH / 2) + 1;
+      const text = dark(20, top, w - 24, itemH - 2), mark = dark(3, top, 15, itemH - 2);
+      console.log(`${text > 10 ? "enabled" : "greyed"} ${mark > 4 ? "checked" : "unchecked"}`);
+    }' "$RUN/popup-now.gray" "$PW" "$PH" 2>/dev/null
 }
 # check_menu WHAT "STATE1" ... "STATE7": opens the popup, compares each item's state, closes it.
 check_menu() {
-  local what=$1 i actual=() expected
+  local what=$1 actual expected
   shift
   if ! open_popup; then
     fail "$what: the tray popup opens"
     return 1
   fi
   popup_shot
-  for i in 1 2 3 4 5 6 7; do actual+=("$(item_state "$i")"); done
   close_popup
+  actual=$(item_states | tr '\n' '|')
   expected=$(printf '%s|' "$@")
-  check_eq "$what: the popup's items" "$(printf '%s|' "${actual[@]}")" "$expected"
+  check_eq "$what: the popup's items" "$actual" "$expected"
 }
 
 # ---------------------------------------------------------------- the clipboard
