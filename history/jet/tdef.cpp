@@ -71,6 +71,9 @@ class Reader {
 Result<TableDef> ReadTableDef(const Engine& engine, uint32_t first) {
   TableDef def;
   def.page = first;
+  if (first == 0 || first >= engine.pageCount) {
+    return Status::Error("table definition page " + std::to_string(first) + " is not in the file");
+  }
   std::vector<uint8_t> bytes;
   Status chain = ReadDefinitionBytes(engine, first, bytes, def.pages);
   if (!chain) return chain;
