@@ -8,29 +8,31 @@ namespace jet::internal {
 std::u16string DecodeText(const uint8_t* bytes, size_t length) {
   std::u16string out;
   if (length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-    out.reserve(length - 2);
+    out.resize(length - 2);  // never more characters than bytes
+    char16_t* o = out.data();
     bool compressed = true;
     size_t i = 2;
     while (i < length) {
-      if (bytes[i] == 0x00) {
+      if (compressed) {
+        while (i < length && bytes[i] != 0x00) *o++ = static_cast<char16_t>(bytes[i++]);
+      } else {
+        while (i + 1 < length && bytes[i] != 0x00) {
+          *o++ = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+          i += 2;
+        }
+        if (i + 1 >= length && i < length && bytes[i] != 0x00) break;  // a lone trailing byte
+      }
+      if (i < length && bytes[i] == 0x00) {
         compressed = !compressed;
         ++i;
-      } else if (compressed) {
-        out.push_back(static_cast<char16_t>(bytes[i]));
-        ++i;
-      } else if (i + 1 < length) {
-        out.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-        i += 2;
-      } else {
-        break;
       }
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
   }
   out.resize(length / 2);
-  for (size_t k = 0; k < out.size(); ++k) {
-    out[k] = static_cast<char16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
-  }
+  char16_t* o = out.data();
+  for (size_t k = 0; k < out.size(); ++k) o[k] = static_cast<char16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
   return out;
 }
 

@@ -39,13 +39,45 @@ std::string Base64(std::string_view bytes) {
   return out;
 }
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence starting at s[i] (a non-ASCII lead byte), or 0.
+size_t Utf8SequenceLength(std::string_view s, size_t i) {
+  auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char b = at(i);
+  size_t n = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    if ((at(i + k) & 0xC0) != 0x80) return 0;
+  }
+  unsigned char c = at(i + 1);
+  if ((b == 0xE0 && c < 0xA0) || (b == 0xED && c > 0x9F) || (b == 0xF0 && c < 0x90) || (b == 0xF4 && c > 0x8F)) {
+    return 0;  // overlong, surrogate or past U+10FFFF
+  }
+  return n;
+}
+
+}  // namespace
+
 std::string JsonString(std::string_view utf8) {
-  // Round trip through UTF-16 so that the output is valid UTF-8 whatever the input.
-  std::string clean = jet::ToUtf8(jet::FromUtf8(utf8));
+  static const char kHex[] = "0123456789abcdef";
   std::string out;
-  out.reserve(clean.size() + 2);
+  out.reserve(utf8.size() + 2);
   out += '"';
-  for (unsigned char c : clean) {
+  for (size_t i = 0; i < utf8.size();) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x80) {
+      size_t n = Utf8SequenceLength(utf8, i);
+      if (n == 0) {
+        out += "\xEF\xBF\xBD";  // U+FFFD for a malformed byte
+        ++i;
+      } else {
+        out.append(utf8.data() + i, n);
+        i += n;
+      }
+      continue;
+    }
+    ++i;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -56,7 +88,6 @@ std::string JsonString(std::string_view utf8) {
       case '\f': out += "\\f"; break;
       default:
         if (c < 0x20) {
-          static const char kHex[] = "0123456789abcdef";
           out += "\\u00";
           out += kHex[c >> 4];
           out += kHex[c & 15];
@@ -97,7 +128,14 @@ std::string CsvField(const jet::Value& value) {
     case jet::ColumnType::Ole: text = Base64(value.AsBytes()); break;
     default: text = value.ToUtf8();
   }
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  bool plain = true;
+  for (char c : text) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+      plain = false;
+      break;
+    }
+  }
+  if (plain) return text;
   std::string quoted = "\"";
   for (char c : text) {
     if (c == '"') quoted += '"';
