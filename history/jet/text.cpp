@@ -3,6 +3,8 @@
 // UTF-16 is dropped.
 #include "history/jet/text.h"
 
+#include <cstring>
+
 namespace jet::internal {
 
 std::u16string DecodeText(const uint8_t* bytes, size_t length) {
@@ -14,7 +16,11 @@ std::u16string DecodeText(const uint8_t* bytes, size_t length) {
     size_t i = 2;
     while (i < length) {
       if (compressed) {
-        while (i < length && bytes[i] != 0x00) *o++ = static_cast<char16_t>(bytes[i++]);
+        // Up to the next mode switch: a plain widening copy (vectorised).
+        const void* zero = std::memchr(bytes + i, 0, length - i);
+        size_t end = zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : length;
+        for (size_t k = i; k < end; ++k) *o++ = static_cast<char16_t>(bytes[k]);
+        i = end;
       } else {
         while (i + 1 < length && bytes[i] != 0x00) {
           *o++ = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));

@@ -218,10 +218,28 @@ std::string Value::ToUtf8() const {
 }
 
 std::string ToUtf8(std::u16string_view text) {
+  // All ASCII (the common case, Base64 included): one narrowing copy.
+  char16_t any = 0;
+  for (char16_t c : text) any |= c;
+  if (any < 0x80) {
+    std::string ascii(text.size(), '\0');
+    for (size_t k = 0; k < text.size(); ++k) ascii[k] = static_cast<char>(text[k]);
+    return ascii;
+  }
   std::string out(text.size() * 3, '\0');
   char* o = out.data();
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
+    // Runs of ASCII, eight units at a time.
+    while (i + 8 <= n) {
+      char16_t any = 0;
+      for (size_t k = 0; k < 8; ++k) any |= text[i + k];
+      if (any >= 0x80) break;
+      for (size_t k = 0; k < 8; ++k) o[k] = static_cast<char>(text[i + k]);
+      o += 8;
+      i += 8;
+    }
+    if (i >= n) break;
     uint32_t cp = text[i];
     if (cp < 0x80) {
       *o++ = static_cast<char>(cp);

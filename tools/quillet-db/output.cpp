@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -129,11 +130,8 @@ std::string CsvField(const jet::Value& value) {
     default: text = value.ToUtf8();
   }
   bool plain = true;
-  for (char c : text) {
-    if (c == ',' || c == '"' || c == '\r' || c == '\n') {
-      plain = false;
-      break;
-    }
+  for (char special : {',', '"', '\r', '\n'}) {
+    if (std::memchr(text.data(), special, text.size()) != nullptr) plain = false;
   }
   if (plain) return text;
   std::string quoted = "\"";
