@@ -10,9 +10,11 @@ e2e_begin single_instance "$@"
 
 T=$RUN/texts
 mkdir -p "$T"
-printf '%s' '第一个实例 first instance' >"$T/0"
-printf '%s' '通知之后 after the notice' >"$T/1"
-printf '%s' '重新启动之后 after the restart' >"$T/2"
+# Texts a user might copy (the window with them is the README's picture).
+printf '%s' '会议纪要：周五下午三点，二楼会议室' >"$T/0"
+printf '%s' 'https://example.com/quillet/download' >"$T/1"
+printf '%s' 'Hello from Quillet — 剪贴板历史，双击一行即可复制回去' >"$T/2"
+printf '%s' '收件人：张三，北京市海淀区中关村大街 1 号' >"$T/3"
 
 notice_window() { xdotool search --onlyvisible --name '^提示$' 2>/dev/null | head -n1; }
 has_notice() { [ -n "$(notice_window)" ]; }
@@ -68,9 +70,15 @@ history_check "the list after the restart" --expect 0 "$T/0" --expect 1 "$T/1" -
 choose_item 2 || fail "开始监视 can be chosen in the new instance (its tray icon answers)"
 clip_set_file "$T/2"
 check "the new instance captures" wait_for 10 list_count_is 3
+clip_set_file "$T/3"
+check "and again" wait_for 10 list_count_is 4
+# The window as the user sees it, cut out of the screen.
+eval "$(xdotool getwindowgeometry --shell "$QWIN")"
+screenshot screen-with-window
+convert "$SHOTS/screen-with-window.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$SHOTS/window.png" 2>/dev/null
 quillet_exit
 read_db "$APP/Data.mdb" "$RUN/db"
-history_check "Data.mdb at the end" --expect 0 "$T/0" --expect 1 "$T/1" --expect 2 "$T/2" --all \
+history_check "Data.mdb at the end" --expect 0 "$T/0" --expect 1 "$T/1" --expect 2 "$T/2" --expect 3 "$T/3" --all \
   --mdb-json "$RUN/db.mdb-json" --mdb-reader "$RUN/db.mdb-reader"
 
 # ---- after a normal exit, a start shows no notice
