@@ -47,7 +47,9 @@ expect_value "both on" "$E2E_SWITCHES_KEY" 开机启动 "REG_DWORD 0x1"
 expect_value "both on" "$E2E_SWITCHES_KEY" 自动监视 "REG_DWORD 0x1"
 check_menu "both on" "enabled unchecked" "enabled unchecked" "greyed unchecked" "enabled checked" \
   "enabled checked" "enabled unchecked" "enabled unchecked"
-check "toggling 自动监视 does not start monitoring" holds_for 1 list_count_is 0
+printf '%s' '切换自动监视以后 after the toggle' >"$RUN/toggle-text"
+clip_set_file "$RUN/toggle-text"
+check "toggling 自动监视 does not start monitoring: a change gives no row" holds_for 1 list_count_is 0
 
 check "清空配置 can be chosen" choose_item 6
 check "清空配置 removes the switches key" wait_for 5 not reg_key_exists "$E2E_SWITCHES_KEY"

@@ -17,9 +17,15 @@ printf '%s' '中文剪贴板历史记录' >"$T/1"
 printf '%s' '   ' >"$T/2"
 printf 'first line\nsecond line\n\tthird line, indented\n' >"$T/3"
 node -e '
-  let s = "", i = 0;
-  while (Buffer.byteLength(s) < 1048576) s += `line ${String(i++).padStart(6, "0")} 一兆字节的文本 of one MiB\n`;
-  process.stdout.write(Buffer.from(s).subarray(0, 1048576 - 1).toString("utf8").replace(/\uFFFD+$/, "") + ".");
+  const lines = [];
+  let bytes = 0;
+  for (let i = 0; bytes < 1048576; i++) {
+    const line = `line ${String(i).padStart(6, "0")} 一兆字节的文本 of one MiB\n`;
+    lines.push(line);
+    bytes += Buffer.byteLength(line);
+  }
+  const text = Buffer.from(lines.join("")).subarray(0, 1048575).toString("utf8").replace(/\uFFFD+$/, "");
+  process.stdout.write(text + ".");
 ' >"$T/4"
 printf '%s' '标点：，。！？“引号”《书名》' >"$T/5"
 printf '%s' 'quotes " and \ backslash and 100% and $HOME' >"$T/6"
@@ -81,6 +87,8 @@ history_check "Data.mdb after ten captures" "${expect[@]}" --all --after "$start
 screenshot window-first-start
 quillet_exit "exit while monitoring"
 check "the window is gone after 退出程序" wait_for 5 no_main_window
+# The tray shows its window only while it holds an icon: with Quillet's icon removed it goes away.
+check "the tray icon is removed by 退出程序" wait_for 5 not has_tray
 
 # ---- restart: the ten rows come back as they were
 quillet_start
