@@ -97,7 +97,7 @@ while IFS= read -r line; do
   case "$line" in
     PASS:*) pass "${line#PASS: }" ;;
     FAIL:*) fail "${line#FAIL: }" ;;
-    ROW*) read -r _ capture_row capture_id capture_time <<<"$line" ;;
+    ROW*) read -r _ _ capture_id _ <<<"$line" ;;
   esac
 done <"$RUN/split.txt"
 

@@ -38,7 +38,7 @@ captures() {
     fi
   done
   list_rows "$base" >"$RUN/$name-rows.jsonl"
-  local expect=() i
+  local expect=()
   for k in $(seq 1 "$n"); do expect+=(--expect $((base + k - 1)) "$T/$name-$k"); done
   history_check "$name: the captures in the list" --from 0 --all "${expect[@]}" --rows "$RUN/$name-rows.jsonl"
 }

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Shared steps of the acceptance scenarios (sourced, not run). A scenario calls e2e_begin with its name
 # and its arguments, then drives Quillet only from outside: xclip (clipboard), xdotool (tray icon,
 # popup menu, window, message box), `reg` (registry), mdb-json and mdb-reader (Data.mdb), and the small
@@ -6,6 +7,9 @@
 # Every check prints one line, "PASS: ..." or "FAIL: ..."; e2e_end prints the summary and gives the
 # scenario's exit code (0 only when every check passed; 77, CTest's "skipped", when the session or the
 # package is missing). Every wait is bounded; every process started here is ended and waited for.
+#
+# QUILLET_E2E_SHOTS=DIR keeps the screenshots there (window.png is the README's picture), and the run
+# folder of a scenario that failed.
 set -u
 
 WINE=/usr/lib/wine/wine64
@@ -17,6 +21,7 @@ E2E_RUN_KEY='HKLM\software\microsoft\windows\CurrentVersion\Run'
 
 e2e_failures=0
 e2e_checks=0
+e2e_popups=0
 e2e_pids=()        # every background process started here
 e2e_xclip_pids=()  # the xclip processes that serve the clipboard texts
 QPID=""            # the running Quillet.exe (the wine64 process)
@@ -139,7 +144,12 @@ e2e_cleanup() {
   done
   clear_configuration
   [ -n "${E2E_SCRATCH:-}" ] && rm -rf "$E2E_SCRATCH"
-  [ -z "${QUILLET_E2E_KEEP:-}" ] && rm -rf "$RUN"
+  # With QUILLET_E2E_SHOTS set, a failed scenario's run folder is kept there for a look.
+  if [ -n "${QUILLET_E2E_SHOTS:-}" ] && [ "$e2e_failures" -gt 0 ]; then
+    rm -rf "$SHOTS/run-$E2E_NAME"
+    cp -r "$RUN" "$SHOTS/run-$E2E_NAME" 2>/dev/null
+  fi
+  rm -rf "$RUN"
 }
 
 # e2e_end: the summary line and the exit code.
@@ -307,7 +317,7 @@ choose_item() {
 popup_shot() {
   sleep 0.3
   import -window root "$RUN/popup-now.png" 2>/dev/null
-  [ -n "${QUILLET_E2E_SHOTS:-}" ] && cp "$RUN/popup-now.png" "$SHOTS/popup-$(date +%s%N).png"
+  [ -n "${QUILLET_E2E_SHOTS:-}" ] && cp "$RUN/popup-now.png" "$SHOTS/popup-$E2E_NAME-$((++e2e_popups)).png"
   convert "$RUN/popup-now.png" -crop "${PW}x${PH}+${PX}+${PY}" +repage -colorspace Gray -depth 8 \
     "gray:$RUN/popup-now.gray" 2>/dev/null
 }
