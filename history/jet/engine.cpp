@@ -1,6 +1,8 @@
 // Opening a file: the header, the page count and the catalog of tables (MSysObjects).
 #include "history/jet/engine.h"
 
+#include <algorithm>
+
 #include "history/jet/table_scan.h"
 #include "history/jet/tdef.h"
 
@@ -79,13 +81,22 @@ const CatalogEntry* Engine::FindTableEntry(std::u16string_view name) const {
 }
 
 Result<const PageBuffer*> PageCache::Get(const Engine& engine, uint32_t page) {
-  if (page != page_) {
-    page_ = 0xFFFFFFFFu;
-    Status r = engine.ReadPage(page, buffer_);
-    if (!r) return r;
-    page_ = page;
+  if (count_ != 0 && page >= start_ && page - start_ < count_) return &block_[page - start_];
+  if (page >= engine.pageCount) {
+    PageBuffer unused;
+    return engine.ReadPage(page, unused);  // the "past the end of the file" error
   }
-  return &buffer_;
+  bool ascending = count_ != 0 && page == start_ + count_;
+  uint32_t n = ascending ? std::min(count_ * 2, kMaxBlockPages) : 1;
+  n = std::min(n, engine.pageCount - page);
+  if (block_.size() < n) block_.resize(n);
+  count_ = 0;
+  Status r = engine.file->ReadAt(static_cast<uint64_t>(page) * kPageSize, block_.data(),
+                                 static_cast<size_t>(n) * kPageSize);
+  if (!r) return r.WithContext("page " + std::to_string(page));
+  start_ = page;
+  count_ = n;
+  return &block_[0];
 }
 
 Result<std::shared_ptr<Engine>> OpenEngine(std::unique_ptr<File> file, OpenMode mode) {

@@ -42,14 +42,19 @@ Result<std::shared_ptr<Engine>> OpenEngine(std::unique_ptr<File> file, OpenMode 
 // Jet compares object names without regard to case: ASCII, Latin-1, Greek and Cyrillic letters fold.
 bool NamesEqual(std::u16string_view a, std::u16string_view b);
 
-// Keeps the last page read, so consecutive reads of one page (long values) cost one file read.
+// Keeps the pages read last. Repeated reads of one page (long values) cost one file read, and a run of
+// ascending reads (a table's data pages, a column's long-value pages) is read ahead in growing blocks of
+// up to kMaxBlockPages pages, so one system call serves many pages. A pointer returned by Get stays valid
+// until the next Get.
 class PageCache {
  public:
+  static constexpr uint32_t kMaxBlockPages = 32;
   Result<const PageBuffer*> Get(const Engine& engine, uint32_t page);
 
  private:
-  uint32_t page_ = 0xFFFFFFFFu;
-  PageBuffer buffer_{};
+  uint32_t start_ = 0;
+  uint32_t count_ = 0;
+  std::vector<PageBuffer> block_;
 };
 
 }  // namespace jet::internal

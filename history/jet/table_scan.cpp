@@ -20,12 +20,13 @@ Status RowScan::Fail(Status error) {
 // Loads pages_[pageIndex_]; a page that is not a data page of this table (freed, reused) has no rows.
 Status RowScan::LoadPage() {
   uint32_t number = pages_[pageIndex_];
-  Status r = engine_->ReadPage(number, page_);
-  if (!r) return r;
   slot_ = 0;
   slotCount_ = 0;
-  if (!IsDataPage(page_) || DataPageOwner(page_) != def_->page) return Status::Ok();
-  auto count = DataPageRowCount(page_, number);
+  auto page = dataPages_.Get(*engine_, number);
+  if (!page) return page.status();
+  page_ = *page;
+  if (!IsDataPage(*page_) || DataPageOwner(*page_) != def_->page) return Status::Ok();
+  auto count = DataPageRowCount(*page_, number);
   if (!count) return count.status();
   slotCount_ = *count;
   return Status::Ok();
@@ -58,17 +59,17 @@ Result<bool> RowScan::Next(std::vector<Value>& row) {
     }
     uint32_t pageNumber = pages_[pageIndex_];
     uint16_t index = slot_++;
-    auto slot = DataPageRow(page_, pageNumber, index, false);
+    auto slot = DataPageRow(*page_, pageNumber, index, false);
     if (!slot) return Fail(slot.status());
     if (slot->deleted) continue;
 
-    const uint8_t* bytes = page_.data() + slot->start;
+    const uint8_t* bytes = page_->data() + slot->start;
     size_t length = slot->length();
     uint32_t rowPage = pageNumber;
     if (slot->overflow) {
       // Follow the pointer (possibly several hops) to the page where the row lives.
       std::vector<uint32_t> visited{RowPointer{pageNumber, static_cast<uint8_t>(index)}.Raw()};
-      const PageBuffer* at = &page_;
+      const PageBuffer* at = page_;
       RowSlot current = *slot;
       while (current.overflow) {
         if (current.length() < 4) {

@@ -32,7 +32,8 @@ class RowScan {
   size_t pageIndex_ = 0;
   uint16_t slot_ = 0;
   uint16_t slotCount_ = 0;  // of the current page; 0 when it is not one of the table's data pages
-  PageBuffer page_{};
+  PageCache dataPages_;
+  const PageBuffer* page_ = nullptr;  // the current data page, inside dataPages_
   PageBuffer overflow_{};
   PageCache longValues_;
 };

@@ -87,12 +87,18 @@ int OnDump(const std::vector<std::string>& args) {
   bool first = true;
   jet::Status status = table->ForEachRow([&](const std::vector<jet::Value>& row) {
     if (csv) {
-      for (size_t i = 0; i < row.size(); ++i) out += (i ? "," : "") + CsvField(row[i]);
+      for (size_t i = 0; i < row.size(); ++i) {
+        if (i) out += ',';
+        out += CsvField(row[i]);
+      }
       out += "\n";
     } else {
       out += first ? "\n{" : ",\n{";
       for (size_t i = 0; i < row.size(); ++i) {
-        out += (i ? "," : "") + keys[i] + ":" + JsonValue(row[i]);
+        if (i) out += ',';
+        out += keys[i];
+        out += ':';
+        out += JsonValue(row[i]);
       }
       out += "}";
     }
