@@ -120,6 +120,8 @@ e2e_begin() {
   SHOTS=${QUILLET_E2E_SHOTS:-$RUN/shots}
   mkdir -p "$SHOTS"
   trap e2e_cleanup EXIT
+  trap 'exit 143' TERM
+  trap 'exit 130' INT
   unzip -q "$PACKAGE" -d "$RUN" || abort "the package unpacks"
   APP=$RUN/Quillet
   [ -f "$APP/Quillet.exe" ] && [ -f "$APP/Data.mdb" ] || abort "the package holds Quillet.exe and Data.mdb"
@@ -410,9 +412,9 @@ history_check() {
 }
 
 # import_history FILE: appends the JSON lines of stdin ({"id","time","text"}) with quillet-db (the native
-# build when it is there, else this tree's under Wine). The engine
-# flushes the file after every record; the import runs on a RAM disk when there is one, where a flush
-# costs nothing, and the result is copied into place.
+# build when it is there, else this tree's under Wine). The engine flushes the file after every record;
+# the import runs on a RAM disk when there is one, where a flush costs nothing, and the result is copied
+# into place.
 import_history() {
   local scratch=$RUN/import rc
   if [ -d /dev/shm ] && [ -w /dev/shm ]; then
