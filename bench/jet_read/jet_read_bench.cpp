@@ -4,7 +4,8 @@
 //   ReadValues       every row as Values (the engine alone)
 //   ReadTexts        every field's ToText(), as the history store reads them
 //   ReadHistory      + field 2 decoded from Base64 (the whole load without the list)
-//   ToolVsMdbTools   `quillet-db dump --csv` against `mdb-export` (both CSV) and `quillet-db dump --json`
+//   ToolVsMdbTools   the engine reading every row as texts in-process (engine_ms, x_engine_vs_mdb_export),
+//                    and `quillet-db dump --csv` against `mdb-export` (both CSV) and `quillet-db dump --json`
 //                    against `mdb-json`, each a process reading the same file to /dev/null, timed in the same
 //                    iteration; the counters x_vs_mdb_export and x_vs_mdb_json are the speed ratios.
 #include <benchmark/benchmark.h>
@@ -138,14 +139,23 @@ double TimeMs(const std::string& command) {
 void ToolVsMdbTools(benchmark::State& state) {
   const std::string file = "'" + HistoryFile() + "'";
   const std::string tool = "'" + BinDir() + "/quillet-db'";
-  double csv = 0, json = 0, mdbExport = 0, mdbJson = 0;
+  double csv = 0, json = 0, mdbExport = 0, mdbJson = 0, engine = 0;
   for (auto _ : state) {
+    auto t0 = std::chrono::steady_clock::now();
+    size_t chars = 0;
+    ReadAll([&](const std::vector<jet::Value>& row) {
+      for (const auto& v : row) chars += v.ToText().size();
+    });
+    benchmark::DoNotOptimize(chars);
+    engine += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     csv += TimeMs(tool + " dump " + file + " Data --csv > /dev/null");
     mdbExport += TimeMs("mdb-export " + file + " Data > /dev/null");
     json += TimeMs(tool + " dump " + file + " Data --json > /dev/null");
     mdbJson += TimeMs("mdb-json " + file + " Data > /dev/null");
   }
   double n = static_cast<double>(state.iterations());
+  state.counters["engine_ms"] = engine / n;
+  state.counters["x_engine_vs_mdb_export"] = mdbExport / engine;
   state.counters["quillet_csv_ms"] = csv / n;
   state.counters["mdb_export_ms"] = mdbExport / n;
   state.counters["quillet_json_ms"] = json / n;

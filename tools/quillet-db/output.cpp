@@ -66,6 +66,18 @@ std::string JsonString(std::string_view utf8) {
   out.reserve(utf8.size() + 2);
   out += '"';
   for (size_t i = 0; i < utf8.size();) {
+    // A run of printable ASCII that needs no escape goes in at once.
+    size_t run = i;
+    while (run < utf8.size()) {
+      auto r = static_cast<unsigned char>(utf8[run]);
+      if (r < 0x20 || r >= 0x80 || r == '"' || r == '\\') break;
+      ++run;
+    }
+    if (run > i) {
+      out.append(utf8.data() + i, run - i);
+      i = run;
+      continue;
+    }
     auto c = static_cast<unsigned char>(utf8[i]);
     if (c >= 0x80) {
       size_t n = Utf8SequenceLength(utf8, i);
