@@ -27,13 +27,15 @@ int g_count = 0;
 std::wstring Wide(const char* utf8) {
   const int size = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
   std::wstring out(size > 0 ? size - 1 : 0, L'\0');
-  if (size > 1) MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), size);
+  if (size > 1)
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), size);
   return out;
 }
 
 std::string AnsiToUtf8(const char* text) {
   const int wide = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (wide <= 1) return {};
+  if (wide <= 1)
+    return {};
   std::wstring buffer(wide, L'\0');
   MultiByteToWideChar(CP_ACP, 0, text, -1, buffer.data(), wide);
   const int size = WideCharToMultiByte(CP_UTF8, 0, buffer.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -92,7 +94,8 @@ void OnDrawClipboard(HWND window, WPARAM wParam, LPARAM lParam) {
   ++g_count;
   Log("{\"n\":" + std::to_string(g_count) + ",\"seq\":" + std::to_string(GetClipboardSequenceNumber()) +
       ",\"text\":" + (found ? JsonString(text) : "null") + "}");
-  if (g_next != nullptr) SendMessageA(g_next, WM_DRAWCLIPBOARD, wParam, lParam);
+  if (g_next != nullptr)
+    SendMessageA(g_next, WM_DRAWCLIPBOARD, wParam, lParam);
 }
 
 void OnChangeChain(WPARAM wParam, LPARAM lParam) {
@@ -104,7 +107,8 @@ void OnChangeChain(WPARAM wParam, LPARAM lParam) {
 }
 
 void OnStopTimer(HWND window) {
-  if (GetFileAttributesW(g_stopFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < g_end) return;
+  if (GetFileAttributesW(g_stopFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < g_end)
+    return;
   KillTimer(window, kStopTimer);
   ChangeClipboardChain(window, g_next);
   Log("left");
@@ -120,10 +124,12 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       OnChangeChain(wParam, lParam);
       return 0;
     case WM_DESTROYCLIPBOARD:
-      if (g_next != nullptr) SendMessageA(g_next, message, wParam, lParam);
+      if (g_next != nullptr)
+        SendMessageA(g_next, message, wParam, lParam);
       return 0;
     case WM_TIMER:
-      if (wParam == kStopTimer) OnStopTimer(window);
+      if (wParam == kStopTimer)
+        OnStopTimer(window);
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -133,13 +139,15 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return 2;
+  if (argc < 3)
+    return 2;
   const std::wstring logFile = Wide(argv[1]);
   g_stopFile = Wide(argv[2]);
   g_end = GetTickCount64() + static_cast<ULONGLONG>(argc > 3 ? std::atoi(argv[3]) : 180) * 1000;
   g_log = CreateFileW(logFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (g_log == INVALID_HANDLE_VALUE) return 1;
+  if (g_log == INVALID_HANDLE_VALUE)
+    return 1;
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass{};
@@ -149,12 +157,14 @@ int main(int argc, char** argv) {
   RegisterClassA(&windowClass);
   HWND window = CreateWindowA("QuilletE2eChainViewer", "chain viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
                               nullptr, instance, nullptr);
-  if (window == nullptr) return 1;
+  if (window == nullptr)
+    return 1;
   g_next = SetClipboardViewer(window);
   Log("ready");
   SetTimer(window, kStopTimer, 50, nullptr);
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  while (GetMessageA(&message, nullptr, 0, 0) > 0)
+    DispatchMessageA(&message);
   CloseHandle(g_log);
   return 0;
 }

@@ -29,7 +29,8 @@ class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
   ~Handle() {
-    if (handle_ != nullptr) CloseHandle(handle_);
+    if (handle_ != nullptr)
+      CloseHandle(handle_);
   }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
@@ -47,7 +48,8 @@ class RemoteBlock {
         size_(size),
         address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
   ~RemoteBlock() {
-    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (address_ != nullptr)
+      VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
   }
   RemoteBlock(const RemoteBlock&) = delete;
   RemoteBlock& operator=(const RemoteBlock&) = delete;
@@ -61,7 +63,8 @@ class RemoteBlock {
 };
 
 std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
+  if (text.empty())
+    return {};
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                        nullptr, nullptr);
   std::string out(size, '\0');
@@ -74,11 +77,21 @@ std::string JsonString(const std::string& utf8) {
   std::string out = "\"";
   for (unsigned char c : utf8) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char escaped[8];
@@ -108,8 +121,11 @@ struct Target {
 
 Target FindTarget() {
   Target target;
-  target.window = FindWindowW(nullptr, L"Quillet\x3000" L"1.0");
-  if (target.window != nullptr) target.list = FindWindowExW(target.window, nullptr, WC_LISTVIEWW, nullptr);
+  target.window = FindWindowW(nullptr,
+                              L"Quillet\x3000"
+                              L"1.0");
+  if (target.window != nullptr)
+    target.list = FindWindowExW(target.window, nullptr, WC_LISTVIEWW, nullptr);
   return target;
 }
 
@@ -121,21 +137,25 @@ class CellReader {
 
   bool Read(int row, int column, std::wstring& text) {
     for (;;) {
-      if (!block_ || block_->address() == nullptr) return false;
+      if (!block_ || block_->address() == nullptr)
+        return false;
       const size_t chars = (block_->size() - sizeof(LVITEMW)) / sizeof(wchar_t);
       LVITEMW item{};
       item.iSubItem = column;
       item.pszText = reinterpret_cast<wchar_t*>(block_->address() + sizeof(LVITEMW));
       item.cchTextMax = static_cast<int>(chars);
-      if (!WriteProcessMemory(process_, block_->address(), &item, sizeof item, nullptr)) return false;
+      if (!WriteProcessMemory(process_, block_->address(), &item, sizeof item, nullptr))
+        return false;
       LRESULT length = 0;
-      if (!Send(list_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(block_->address()), length)) return false;
+      if (!Send(list_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(block_->address()), length))
+        return false;
       if (static_cast<size_t>(length) + 1 < chars) {
         text.assign(static_cast<size_t>(length), L'\0');
         return length == 0 ||
                ReadProcessMemory(process_, item.pszText, text.data(), length * sizeof(wchar_t), nullptr);
       }
-      if (chars >= (size_t{1} << 26)) return false;
+      if (chars >= (size_t{1} << 26))
+        return false;
       block_ = std::make_unique<RemoteBlock>(process_, sizeof(LVITEMW) + chars * 4 * sizeof(wchar_t));
     }
   }
@@ -149,7 +169,8 @@ class CellReader {
 
 int Count(const Target& target) {
   LRESULT count = 0;
-  if (!Send(target.list, LVM_GETITEMCOUNT, 0, 0, count)) return 3;
+  if (!Send(target.list, LVM_GETITEMCOUNT, 0, 0, count))
+    return 3;
   std::printf("%ld\n", static_cast<long>(count));
   return 0;
 }
@@ -158,15 +179,19 @@ int Rows(const Target& target, int first, int end, int step) {
   DWORD processId = 0;
   GetWindowThreadProcessId(target.list, &processId);
   Handle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
-  if (process.get() == nullptr) return 1;
+  if (process.get() == nullptr)
+    return 1;
   LRESULT count = 0;
-  if (!Send(target.list, LVM_GETITEMCOUNT, 0, 0, count)) return 3;
+  if (!Send(target.list, LVM_GETITEMCOUNT, 0, 0, count))
+    return 3;
   CellReader reader(target.list, process.get());
-  if (end < 0 || end > count) end = static_cast<int>(count);
+  if (end < 0 || end > count)
+    end = static_cast<int>(count);
   for (int row = first; row < end; row += step) {
     std::wstring cells[3];
     for (int column = 0; column < 3; ++column) {
-      if (!reader.Read(row, column, cells[column])) return 3;
+      if (!reader.Read(row, column, cells[column]))
+        return 3;
     }
     std::printf("{\"row\":%d,\"id\":%s,\"time\":%s,\"text\":%s}\n", row, JsonString(Utf8(cells[0])).c_str(),
                 JsonString(Utf8(cells[1])).c_str(), JsonString(Utf8(cells[2])).c_str());
@@ -178,15 +203,20 @@ int RowRect(const Target& target, int row) {
   DWORD processId = 0;
   GetWindowThreadProcessId(target.list, &processId);
   Handle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
-  if (process.get() == nullptr) return 1;
+  if (process.get() == nullptr)
+    return 1;
   RemoteBlock block(process.get(), sizeof(RECT));
-  if (block.address() == nullptr) return 1;
+  if (block.address() == nullptr)
+    return 1;
   RECT rect{};
   rect.left = LVIR_LABEL;
-  if (!WriteProcessMemory(process.get(), block.address(), &rect, sizeof rect, nullptr)) return 1;
+  if (!WriteProcessMemory(process.get(), block.address(), &rect, sizeof rect, nullptr))
+    return 1;
   LRESULT ok = 0;
-  if (!Send(target.list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(block.address()), ok)) return 3;
-  if (!ok || !ReadProcessMemory(process.get(), block.address(), &rect, sizeof rect, nullptr)) return 1;
+  if (!Send(target.list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(block.address()), ok))
+    return 3;
+  if (!ok || !ReadProcessMemory(process.get(), block.address(), &rect, sizeof rect, nullptr))
+    return 1;
   MapWindowPoints(target.list, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
   std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
   return 0;
@@ -207,7 +237,8 @@ int WindowRects(const Target& target) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return 2;
+  if (argc < 2)
+    return 2;
   const std::string command = argv[1];
   const Target target = FindTarget();
   if (target.window == nullptr || target.list == nullptr) {
@@ -219,7 +250,9 @@ int main(int argc, char** argv) {
     result = Count(target);
   } else if (command == "rows") {
     const int step = argc > 4 ? std::atoi(argv[4]) : 1;
-    result = step < 1 ? 2 : Rows(target, argc > 2 ? std::atoi(argv[2]) : 0, argc > 3 ? std::atoi(argv[3]) : -1, step);
+    result = step < 1
+                 ? 2
+                 : Rows(target, argc > 2 ? std::atoi(argv[2]) : 0, argc > 3 ? std::atoi(argv[3]) : -1, step);
   } else if (command == "rect" && argc > 2) {
     result = RowRect(target, std::atoi(argv[2]));
   } else if (command == "window") {
