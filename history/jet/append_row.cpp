@@ -315,6 +315,21 @@ Status Appender::PlanLongValue(const ParsedColumn& c, const std::string& data, L
   return Status::Ok();
 }
 
+// A map that names pages past the end of the file belongs to a truncated or otherwise damaged file,
+// one that the reader refuses to read; an append would only add to the damage (and bump the row
+// count of a table nobody can read), so it is refused before anything is written.
+Status RefuseMapPastTheEnd(File& file, RowRef ref, uint32_t pageCount, const std::string& what) {
+  if (ref.page == 0) return Status::Ok();  // no map (Access leaves some long-value maps out)
+  auto map = ReadMapRow(file, ref, pageCount);
+  if (!map) return map.status().WithContext(what);
+  auto last = LastMapPages(file, *map, UINT32_MAX, 1);
+  if (!last) return last.status().WithContext(what);
+  if (!last->empty() && last->front() >= pageCount)
+    return Status::Error("page " + std::to_string(ref.page) + ": " + what + " names page " +
+                         std::to_string(last->front()) + ", past the end of the file");
+  return Status::Ok();
+}
+
 Status Appender::Plan(const std::vector<Value>& values) {
   auto size = file_.Size();
   if (!size) return size.status();
@@ -334,6 +349,16 @@ Status Appender::Plan(const std::vector<Value>& values) {
   if (table_.realIndexCount > 0)
     return Status::Error("the table has " + std::to_string(table_.realIndexCount) +
                          " index(es); appending would leave them out of date, so the row was not written");
+  s = RefuseMapPastTheEnd(file_, table_.ownedMap, pageCount_, "the table's page map");
+  if (!s) return s;
+  s = RefuseMapPastTheEnd(file_, table_.freeMap, pageCount_, "the table's free-space map");
+  if (!s) return s;
+  for (const LongValueMapSpec& maps : table_.longValueMaps) {
+    s = RefuseMapPastTheEnd(file_, maps.owned, pageCount_, "a long-value page map");
+    if (!s) return s;
+    s = RefuseMapPastTheEnd(file_, maps.free, pageCount_, "a long-value free-space map");
+    if (!s) return s;
+  }
   if (values.size() > table_.columns.size())
     return Status::Error(std::to_string(values.size()) + " values for " + std::to_string(table_.columns.size()) + " columns");
   s = ReadPage(file_, tdefPage_, tdefFirstPage_);

@@ -128,6 +128,32 @@ TEST(Append, TablesWithIndexesAreRefused) {
   }
 }
 
+// A history cut short (a half-copied or truncated Data.mdb): its maps name pages that are gone, the
+// reader refuses the table, and an append must not write into it either.
+TEST(Append, ATruncatedFileIsRefusedAndLeftAsItIs) {
+  TempDir dir;
+  const std::string path = dir.File("Data.mdb");
+  ASSERT_TRUE(jet::CreateHistoryDatabase(path, false).ok());
+  {
+    auto db = jet::Database::Open(path, jet::OpenMode::ReadWrite);
+    for (int i = 0; i < 300; ++i) {
+      const std::string stored = Base64Encode(jet::ToUtf8(u"记录 " + Repeat(u"x", 150)) + std::string(1, '\0'));
+      ASSERT_TRUE(db->AppendRow(u"Data", ToValues({u"0", u"t", jet::FromUtf8(stored)})).ok());
+    }
+  }
+  std::string bytes = ReadBytes(path);
+  bytes.resize(bytes.size() / 2 / jet::writer::kPageSize * jet::writer::kPageSize);
+  WriteBytes(path, bytes);
+  {
+    auto db = jet::Database::Open(path, jet::OpenMode::ReadWrite);
+    ASSERT_TRUE(db.ok()) << db.message();
+    jet::Status s = db->AppendRow(u"Data", ToValues({u"0", u"t", u"new"}));
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.message().find("past the end of the file"), std::string::npos) << s.message();
+  }
+  EXPECT_EQ(ReadBytes(path), bytes);
+}
+
 TEST(Append, TheTwoGibibyteLimitIsAnError) {
   TempDir dir;
   const std::string path = dir.File("Data.mdb");
