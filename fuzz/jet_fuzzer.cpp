@@ -12,17 +12,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto db = jet::Database::Open(
       std::make_unique<jet::MemoryFile>(std::string(reinterpret_cast<const char*>(data), size)),
       jet::OpenMode::ReadOnly);
-  if (!db) return 0;
+  if (!db)
+    return 0;
   for (const auto& name : db->AllTableNames()) {
     auto table = db->FindTable(name);
-    if (!table) continue;
+    if (!table)
+      continue;
     (void)table->ColumnIndex(u"Name");
     jet::RowCursor rows = table->Rows();
     std::vector<jet::Value> row;
     while (true) {
       auto more = rows.Next(row);
-      if (!more || !*more) break;
-      for (const auto& value : row) (void)value.ToUtf8();
+      if (!more || !*more)
+        break;
+      for (const auto& value : row)
+        (void)value.ToUtf8();
     }
   }
   return 0;

@@ -30,7 +30,8 @@ constexpr uint64_t kRows = 100000;
 std::string BinDir() {
   char buf[4096];
   ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
+  if (n <= 0)
+    return ".";
   return std::filesystem::path(std::string(buf, static_cast<size_t>(n))).parent_path().string();
 }
 
@@ -44,25 +45,27 @@ struct BenchFile {
 };
 
 std::u16string SampleText(uint64_t i, std::mt19937_64& rng) {
-  static const std::u16string kWords[] = {u"剪贴板", u"历史", u"记录", u"文本", u" clipboard", u" history",
-                                          u" text", u" 0123456789", u"，", u"。"};
+  static const std::u16string kWords[] = {u"剪贴板",   u"历史",  u"记录",        u"文本", u" clipboard",
+                                          u" history", u" text", u" 0123456789", u"，",   u"。"};
   size_t target = 10 + rng() % 390;
   std::u16string s = u"#" + std::u16string(jet::FromUtf8(std::to_string(i)));
-  while (s.size() < target) s += kWords[rng() % 10];
+  while (s.size() < target)
+    s += kWords[rng() % 10];
   return s;
 }
 
 const std::string& HistoryFile() {
   static BenchFile file = [] {
     BenchFile f;
-    f.dir = std::filesystem::temp_directory_path() /
-            ("quillet-jet-read-bench-" + std::to_string(::getpid()));
+    f.dir = std::filesystem::temp_directory_path() / ("quillet-jet-read-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(f.dir);
     f.path = (f.dir / "Data.mdb").string();
     jet::Status created = jet::CreateHistoryDatabase(f.path, true);
-    if (!created) std::abort();
+    if (!created)
+      std::abort();
     auto db = jet::Database::Open(f.path, jet::OpenMode::ReadWrite);
-    if (!db) std::abort();
+    if (!db)
+      std::abort();
     std::mt19937_64 rng(42);
     jet::writer::AppendOptions fast;
     fast.flush = false;
@@ -71,7 +74,8 @@ const std::string& HistoryFile() {
       std::vector<jet::Value> row = {jet::Value::Text(jet::FromUtf8(std::to_string(i))),
                                      jet::Value::Text(u"2017-11-06 18:09:33"),
                                      jet::Value::Memo(jet::FromUtf8(Base64Encode(text + '\0')))};
-      if (!jet::writer::AppendRowWithOptions(*db, u"Data", row, fast)) std::abort();
+      if (!jet::writer::AppendRowWithOptions(*db, u"Data", row, fast))
+        std::abort();
     }
     return f;
   }();
@@ -88,7 +92,8 @@ size_t ReadAll(Visit visit) {
     ++rows;
     return true;
   });
-  if (!s) std::abort();
+  if (!s)
+    std::abort();
   return rows;
 }
 
@@ -106,7 +111,8 @@ void ReadTexts(benchmark::State& state) {
   for (auto _ : state) {
     size_t chars = 0;
     rows = ReadAll([&](const std::vector<jet::Value>& row) {
-      for (const auto& v : row) chars += v.ToText().size();
+      for (const auto& v : row)
+        chars += v.ToText().size();
     });
     benchmark::DoNotOptimize(chars);
   }
@@ -132,7 +138,8 @@ double TimeMs(const std::string& command) {
   auto t0 = std::chrono::steady_clock::now();
   int rc = std::system(command.c_str());
   double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-  if (rc != 0) std::fprintf(stderr, "jet_read_bench: '%s' failed\n", command.c_str());
+  if (rc != 0)
+    std::fprintf(stderr, "jet_read_bench: '%s' failed\n", command.c_str());
   return ms;
 }
 
@@ -144,7 +151,8 @@ void ToolVsMdbTools(benchmark::State& state) {
     auto t0 = std::chrono::steady_clock::now();
     size_t chars = 0;
     ReadAll([&](const std::vector<jet::Value>& row) {
-      for (const auto& v : row) chars += v.ToText().size();
+      for (const auto& v : row)
+        chars += v.ToText().size();
     });
     benchmark::DoNotOptimize(chars);
     engine += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
@@ -169,7 +177,8 @@ BENCHMARK(ToolVsMdbTools)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
   HistoryFile();  // built before any timing starts
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

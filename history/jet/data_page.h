@@ -9,15 +9,19 @@
 namespace jet::internal {
 
 struct RowSlot {
-  uint16_t start = 0;  // first byte of the row
-  uint16_t end = 0;    // one past the last byte
+  uint16_t start = 0;     // first byte of the row
+  uint16_t end = 0;       // one past the last byte
   bool deleted = false;   // flag 0x8000: deleted, or the target of an overflow pointer
   bool overflow = false;  // flag 0x4000: the row's first 4 bytes point to where it lives
   uint16_t length() const { return static_cast<uint16_t>(end - start); }
 };
 
-inline bool IsDataPage(const PageBuffer& page) { return page[0] == kPageData && page[1] == 0x01; }
-inline uint32_t DataPageOwner(const PageBuffer& page) { return Get32(page.data() + kDataOwnerOffset); }
+inline bool IsDataPage(const PageBuffer& page) {
+  return page[0] == kPageData && page[1] == 0x01;
+}
+inline uint32_t DataPageOwner(const PageBuffer& page) {
+  return Get32(page.data() + kDataOwnerOffset);
+}
 
 // Number of row slots; fails when the offset table would not fit in the page.
 Result<uint16_t> DataPageRowCount(const PageBuffer& page, uint32_t pageNumber);

@@ -113,12 +113,12 @@ class Value {
   bool IsNull() const { return std::holds_alternative<std::monostate>(data_); }
 
   // Typed forms. Each returns a neutral value (false, 0, empty) when the value is NULL or of another kind.
-  bool AsBoolean() const;              // Boolean
-  int64_t AsInteger() const;           // Boolean (-1/0), Byte, Integer, Long; Currency in ten-thousandths
-  double AsDouble() const;             // Single, Double, DateTime (the OLE date); integers and Currency too
+  bool AsBoolean() const;                // Boolean
+  int64_t AsInteger() const;             // Boolean (-1/0), Byte, Integer, Long; Currency in ten-thousandths
+  double AsDouble() const;               // Single, Double, DateTime (the OLE date); integers and Currency too
   const std::u16string& AsText() const;  // Text, Memo
-  const std::string& AsBytes() const;  // Binary, Ole, Guid (16 bytes as stored)
-  Decimal AsDecimal() const;           // Numeric
+  const std::string& AsBytes() const;    // Binary, Ole, Guid (16 bytes as stored)
+  Decimal AsDecimal() const;             // Numeric
 
   // The text form, as ADO turns a field value into a string where that is clear:
   //   NULL            -> "" (the history store reads NULL as the empty text)

@@ -30,10 +30,12 @@ class PosixFile final : public File {
     while (size > 0) {
       ssize_t n = ::pread(fd_, out, size, static_cast<off_t>(offset));
       if (n < 0) {
-        if (errno == EINTR) continue;
+        if (errno == EINTR)
+          continue;
         return ErrnoStatus("read failed", errno);
       }
-      if (n == 0) return Status::Error("read past the end of the file (offset " + std::to_string(offset) + ")");
+      if (n == 0)
+        return Status::Error("read past the end of the file (offset " + std::to_string(offset) + ")");
       out += n;
       offset += static_cast<uint64_t>(n);
       size -= static_cast<size_t>(n);
@@ -42,12 +44,14 @@ class PosixFile final : public File {
   }
 
   Status WriteAt(uint64_t offset, const void* data, size_t size) override {
-    if (mode_ != OpenMode::ReadWrite) return Status::Error("file is open read-only");
+    if (mode_ != OpenMode::ReadWrite)
+      return Status::Error("file is open read-only");
     const char* in = static_cast<const char*>(data);
     while (size > 0) {
       ssize_t n = ::pwrite(fd_, in, size, static_cast<off_t>(offset));
       if (n < 0) {
-        if (errno == EINTR) continue;
+        if (errno == EINTR)
+          continue;
         return ErrnoStatus("write failed", errno);
       }
       in += n;
@@ -59,19 +63,24 @@ class PosixFile final : public File {
 
   Result<uint64_t> Size() override {
     struct stat st;
-    if (::fstat(fd_, &st) != 0) return ErrnoStatus("cannot get the file size", errno);
+    if (::fstat(fd_, &st) != 0)
+      return ErrnoStatus("cannot get the file size", errno);
     return static_cast<uint64_t>(st.st_size);
   }
 
   Status Truncate(uint64_t size) override {
-    if (mode_ != OpenMode::ReadWrite) return Status::Error("file is open read-only");
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return ErrnoStatus("cannot set the file size", errno);
+    if (mode_ != OpenMode::ReadWrite)
+      return Status::Error("file is open read-only");
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
+      return ErrnoStatus("cannot set the file size", errno);
     return Status::Ok();
   }
 
   Status Flush() override {
-    if (mode_ != OpenMode::ReadWrite) return Status::Ok();
-    if (::fsync(fd_) != 0) return ErrnoStatus("flush failed", errno);
+    if (mode_ != OpenMode::ReadWrite)
+      return Status::Ok();
+    if (::fsync(fd_) != 0)
+      return ErrnoStatus("flush failed", errno);
     return Status::Ok();
   }
 
@@ -82,7 +91,8 @@ class PosixFile final : public File {
 
 Status LockForWriting(int fd, const std::string& path) {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) return Status::Error(path + ": the file is open for writing elsewhere");
+    if (errno == EWOULDBLOCK)
+      return Status::Error(path + ": the file is open for writing elsewhere");
     return ErrnoStatus(path + ": cannot lock the file", errno);
   }
   return Status::Ok();
@@ -93,7 +103,8 @@ class PosixFileSystem final : public FileSystem {
   Result<std::unique_ptr<File>> Open(const std::string& utf8Path, OpenMode mode) override {
     int flags = (mode == OpenMode::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
     int fd = ::open(utf8Path.c_str(), flags);
-    if (fd < 0) return ErrnoStatus(utf8Path, errno);
+    if (fd < 0)
+      return ErrnoStatus(utf8Path, errno);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       ::close(fd);
@@ -111,9 +122,11 @@ class PosixFileSystem final : public FileSystem {
 
   Result<std::unique_ptr<File>> Create(const std::string& utf8Path) override {
     int fd = ::open(utf8Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return ErrnoStatus(utf8Path, errno);
+    if (fd < 0)
+      return ErrnoStatus(utf8Path, errno);
     Status locked = LockForWriting(fd, utf8Path);
-    if (locked && ::ftruncate(fd, 0) != 0) locked = ErrnoStatus(utf8Path, errno);
+    if (locked && ::ftruncate(fd, 0) != 0)
+      locked = ErrnoStatus(utf8Path, errno);
     if (!locked) {
       ::close(fd);
       return locked;
@@ -127,12 +140,14 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status Rename(const std::string& from, const std::string& to) override {
-    if (::rename(from.c_str(), to.c_str()) != 0) return ErrnoStatus("cannot rename " + from + " to " + to, errno);
+    if (::rename(from.c_str(), to.c_str()) != 0)
+      return ErrnoStatus("cannot rename " + from + " to " + to, errno);
     return Status::Ok();
   }
 
   Status Remove(const std::string& utf8Path) override {
-    if (::unlink(utf8Path.c_str()) != 0) return ErrnoStatus("cannot remove " + utf8Path, errno);
+    if (::unlink(utf8Path.c_str()) != 0)
+      return ErrnoStatus("cannot remove " + utf8Path, errno);
     return Status::Ok();
   }
 };

@@ -12,12 +12,15 @@ namespace jet {
 namespace {
 
 std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
+  if (utf8.empty())
+    return std::wstring();
   int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
                               nullptr, 0);
-  if (n <= 0) return std::wstring();
+  if (n <= 0)
+    return std::wstring();
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                      n);
   return wide;
 }
 
@@ -61,8 +64,10 @@ class WinFile final : public File {
       at.Offset = static_cast<DWORD>(offset);
       at.OffsetHigh = static_cast<DWORD>(offset >> 32);
       DWORD got = 0;
-      if (!ReadFile(handle_, out, chunk, &got, &at)) return LastErrorStatus("read failed");
-      if (got == 0) return Status::Error("read past the end of the file (offset " + std::to_string(offset) + ")");
+      if (!ReadFile(handle_, out, chunk, &got, &at))
+        return LastErrorStatus("read failed");
+      if (got == 0)
+        return Status::Error("read past the end of the file (offset " + std::to_string(offset) + ")");
       out += got;
       offset += got;
       size -= got;
@@ -71,7 +76,8 @@ class WinFile final : public File {
   }
 
   Status WriteAt(uint64_t offset, const void* data, size_t size) override {
-    if (mode_ != OpenMode::ReadWrite) return Status::Error("file is open read-only");
+    if (mode_ != OpenMode::ReadWrite)
+      return Status::Error("file is open read-only");
     const char* in = static_cast<const char*>(data);
     while (size > 0) {
       DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
@@ -79,8 +85,10 @@ class WinFile final : public File {
       at.Offset = static_cast<DWORD>(offset);
       at.OffsetHigh = static_cast<DWORD>(offset >> 32);
       DWORD put = 0;
-      if (!WriteFile(handle_, in, chunk, &put, &at)) return LastErrorStatus("write failed");
-      if (put == 0) return Status::Error("write failed: nothing written");
+      if (!WriteFile(handle_, in, chunk, &put, &at))
+        return LastErrorStatus("write failed");
+      if (put == 0)
+        return Status::Error("write failed: nothing written");
       in += put;
       offset += put;
       size -= put;
@@ -90,12 +98,14 @@ class WinFile final : public File {
 
   Result<uint64_t> Size() override {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_, &size)) return LastErrorStatus("cannot get the file size");
+    if (!GetFileSizeEx(handle_, &size))
+      return LastErrorStatus("cannot get the file size");
     return static_cast<uint64_t>(size.QuadPart);
   }
 
   Status Truncate(uint64_t size) override {
-    if (mode_ != OpenMode::ReadWrite) return Status::Error("file is open read-only");
+    if (mode_ != OpenMode::ReadWrite)
+      return Status::Error("file is open read-only");
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(size);
     if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_)) {
@@ -105,8 +115,10 @@ class WinFile final : public File {
   }
 
   Status Flush() override {
-    if (mode_ != OpenMode::ReadWrite) return Status::Ok();
-    if (!FlushFileBuffers(handle_)) return LastErrorStatus("flush failed");
+    if (mode_ != OpenMode::ReadWrite)
+      return Status::Ok();
+    if (!FlushFileBuffers(handle_))
+      return LastErrorStatus("flush failed");
     return Status::Ok();
   }
 
@@ -119,20 +131,25 @@ class WinFileSystem final : public FileSystem {
  public:
   Result<std::unique_ptr<File>> Open(const std::string& utf8Path, OpenMode mode) override {
     std::wstring path = Widen(utf8Path);
-    if (path.empty()) return Status::Error(utf8Path + ": not a valid UTF-8 path");
+    if (path.empty())
+      return Status::Error(utf8Path + ": not a valid UTF-8 path");
     DWORD access = mode == OpenMode::ReadWrite ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
     DWORD share = mode == OpenMode::ReadWrite ? FILE_SHARE_READ : (FILE_SHARE_READ | FILE_SHARE_WRITE);
-    HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return LastErrorStatus(utf8Path);
+    HANDLE h =
+        CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+      return LastErrorStatus(utf8Path);
     return std::unique_ptr<File>(new WinFile(h, mode));
   }
 
   Result<std::unique_ptr<File>> Create(const std::string& utf8Path) override {
     std::wstring path = Widen(utf8Path);
-    if (path.empty()) return Status::Error(utf8Path + ": not a valid UTF-8 path");
+    if (path.empty())
+      return Status::Error(utf8Path + ": not a valid UTF-8 path");
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return LastErrorStatus(utf8Path);
+    if (h == INVALID_HANDLE_VALUE)
+      return LastErrorStatus(utf8Path);
     return std::unique_ptr<File>(new WinFile(h, OpenMode::ReadWrite));
   }
 
@@ -143,7 +160,8 @@ class WinFileSystem final : public FileSystem {
 
   Status Rename(const std::string& from, const std::string& to) override {
     std::wstring wfrom = Widen(from), wto = Widen(to);
-    if (wfrom.empty() || wto.empty()) return Status::Error("cannot rename: not a valid UTF-8 path");
+    if (wfrom.empty() || wto.empty())
+      return Status::Error("cannot rename: not a valid UTF-8 path");
     if (!MoveFileExW(wfrom.c_str(), wto.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return LastErrorStatus("cannot rename " + from + " to " + to);
     }
@@ -152,7 +170,8 @@ class WinFileSystem final : public FileSystem {
 
   Status Remove(const std::string& utf8Path) override {
     std::wstring path = Widen(utf8Path);
-    if (path.empty() || !DeleteFileW(path.c_str())) return LastErrorStatus("cannot remove " + utf8Path);
+    if (path.empty() || !DeleteFileW(path.c_str()))
+      return LastErrorStatus("cannot remove " + utf8Path);
     return Status::Ok();
   }
 };

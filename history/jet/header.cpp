@@ -12,7 +12,8 @@ namespace {
 std::array<uint8_t, kHeaderMaskLength> MakeHeaderKeystream() {
   const uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
   uint8_t s[256];
-  for (int i = 0; i < 256; ++i) s[i] = static_cast<uint8_t>(i);
+  for (int i = 0; i < 256; ++i)
+    s[i] = static_cast<uint8_t>(i);
   for (int i = 0, j = 0; i < 256; ++i) {
     j = (j + s[i] + key[i % 4]) & 0xFF;
     std::swap(s[i], s[j]);
@@ -36,7 +37,8 @@ const std::array<uint8_t, kHeaderMaskLength>& HeaderKeystream() {
 
 void ApplyHeaderMask(uint8_t* page0) {
   const auto& stream = HeaderKeystream();
-  for (uint32_t i = 0; i < kHeaderMaskLength; ++i) page0[kHeaderMaskStart + i] ^= stream[i];
+  for (uint32_t i = 0; i < kHeaderMaskLength; ++i)
+    page0[kHeaderMaskStart + i] ^= stream[i];
 }
 
 Result<HeaderInfo> ParseHeader(const PageBuffer& stored) {
@@ -64,7 +66,8 @@ Result<HeaderInfo> ParseHeader(const PageBuffer& stored) {
   info.sortOrder = Get16(p + 0x6E);
   uint64_t dateBits = Get64(p + 0x72);
   std::memcpy(&info.created, &dateBits, sizeof info.created);
-  if (info.databaseKey != 0) return Status::Error(PageError(0, "the database is encrypted"));
+  if (info.databaseKey != 0)
+    return Status::Error(PageError(0, "the database is encrypted"));
 
   // The password field is XOR-ed with the int32 of the creation date, repeated.
   uint8_t mask[4] = {0, 0, 0, 0};
@@ -74,12 +77,15 @@ Result<HeaderInfo> ParseHeader(const PageBuffer& stored) {
   }
   bool passwordSet = false;
   for (uint32_t i = 0; i < 40; i += 2) {
-    uint16_t unit = static_cast<uint16_t>((p[0x42 + i] ^ mask[i % 4]) | ((p[0x43 + i] ^ mask[(i + 1) % 4]) << 8));
-    if (unit == 0) break;
+    uint16_t unit =
+        static_cast<uint16_t>((p[0x42 + i] ^ mask[i % 4]) | ((p[0x43 + i] ^ mask[(i + 1) % 4]) << 8));
+    if (unit == 0)
+      break;
     info.password.push_back(static_cast<char16_t>(unit));
     passwordSet = true;
   }
-  if (passwordSet) return Status::Error(PageError(0, "the database has a password"));
+  if (passwordSet)
+    return Status::Error(PageError(0, "the database has a password"));
   return info;
 }
 

@@ -26,7 +26,8 @@ class [[nodiscard]] Status {
 
   // A copy whose message begins with `context` and ": " (for example "table Data").
   Status WithContext(const std::string& context) const {
-    if (ok()) return *this;
+    if (ok())
+      return *this;
     return Error(context + ": " + message_);
   }
 
@@ -41,8 +42,10 @@ template <typename T>
 class [[nodiscard]] Result {
  public:
   Result(T value) : value_(std::move(value)) {}  // NOLINT: implicit on purpose, `return value;`
-  Result(Status error) : status_(std::move(error)) {  // NOLINT: implicit on purpose, `return Status::Error(...)`
-    if (status_.ok()) status_ = Status::Error("no value");
+  Result(Status error)
+      : status_(std::move(error)) {  // NOLINT: implicit on purpose, `return Status::Error(...)`
+    if (status_.ok())
+      status_ = Status::Error("no value");
   }
 
   bool ok() const { return value_.has_value(); }

@@ -23,21 +23,26 @@ Status RowScan::LoadPage() {
   slot_ = 0;
   slotCount_ = 0;
   auto page = dataPages_.Get(*engine_, number);
-  if (!page) return page.status();
+  if (!page)
+    return page.status();
   page_ = *page;
-  if (!IsDataPage(*page_) || DataPageOwner(*page_) != def_->page) return Status::Ok();
+  if (!IsDataPage(*page_) || DataPageOwner(*page_) != def_->page)
+    return Status::Ok();
   auto count = DataPageRowCount(*page_, number);
-  if (!count) return count.status();
+  if (!count)
+    return count.status();
   slotCount_ = *count;
   return Status::Ok();
 }
 
 Result<bool> RowScan::Next(std::vector<Value>& row) {
-  if (finished_) return false;
+  if (finished_)
+    return false;
   if (!started_) {
     started_ = true;
     auto pages = ReadUsageMap(*engine_, def_->ownedPages);
-    if (!pages) return Fail(pages.status().WithContext("owned pages of table " + ToUtf8(def_->name)));
+    if (!pages)
+      return Fail(pages.status().WithContext("owned pages of table " + ToUtf8(def_->name)));
     pages_ = std::move(*pages);
     pageIndex_ = 0;
     if (pages_.empty()) {
@@ -45,7 +50,8 @@ Result<bool> RowScan::Next(std::vector<Value>& row) {
       return false;
     }
     Status r = LoadPage();
-    if (!r) return Fail(r);
+    if (!r)
+      return Fail(r);
   }
   while (true) {
     if (slot_ >= slotCount_) {
@@ -54,14 +60,17 @@ Result<bool> RowScan::Next(std::vector<Value>& row) {
         return false;
       }
       Status r = LoadPage();
-      if (!r) return Fail(r);
+      if (!r)
+        return Fail(r);
       continue;
     }
     uint32_t pageNumber = pages_[pageIndex_];
     uint16_t index = slot_++;
     auto slot = DataPageRow(*page_, pageNumber, index, false);
-    if (!slot) return Fail(slot.status());
-    if (slot->deleted) continue;
+    if (!slot)
+      return Fail(slot.status());
+    if (slot->deleted)
+      continue;
 
     const uint8_t* bytes = page_->data() + slot->start;
     size_t length = slot->length();
@@ -81,12 +90,15 @@ Result<bool> RowScan::Next(std::vector<Value>& row) {
         }
         visited.push_back(target.Raw());
         Status r = engine_->ReadPage(target.page, overflow_);
-        if (!r) return Fail(r);
+        if (!r)
+          return Fail(r);
         if (!IsDataPage(overflow_) || DataPageOwner(overflow_) != def_->page) {
-          return Fail(Status::Error(PageError(target.page, "overflow row target is not a data page of this table")));
+          return Fail(
+              Status::Error(PageError(target.page, "overflow row target is not a data page of this table")));
         }
         auto next = DataPageRow(overflow_, target.page, target.row, true);
-        if (!next) return Fail(next.status());
+        if (!next)
+          return Fail(next.status());
         current = *next;
         at = &overflow_;
         rowPage = target.page;
@@ -95,7 +107,8 @@ Result<bool> RowScan::Next(std::vector<Value>& row) {
       length = current.length();
     }
     Status decoded = DecodeRow(*engine_, *def_, bytes, length, rowPage, longValues_, row);
-    if (!decoded) return Fail(decoded);
+    if (!decoded)
+      return Fail(decoded);
     return true;
   }
 }

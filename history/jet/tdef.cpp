@@ -23,12 +23,14 @@ Status ReadDefinitionBytes(const Engine& engine, uint32_t first, std::vector<uin
     if (std::find(pages.begin(), pages.end(), current) != pages.end()) {
       return Status::Error(PageError(current, "table definition chain loops"));
     }
-    if (pages.size() >= engine.pageCount) return Status::Error(PageError(current, "table definition chain too long"));
+    if (pages.size() >= engine.pageCount)
+      return Status::Error(PageError(current, "table definition chain too long"));
     Status r = engine.ReadPage(current, page);
-    if (!r) return r;
+    if (!r)
+      return r;
     if (page[0] != kPageTableDef) {
-      return Status::Error(PageError(current, "expected a table definition page (type 2), found type " +
-                                                  std::to_string(page[0])));
+      return Status::Error(PageError(
+          current, "expected a table definition page (type 2), found type " + std::to_string(page[0])));
     }
     pages.push_back(current);
     if (bytes.empty()) {
@@ -48,7 +50,8 @@ class Reader {
       : bytes_(bytes), limit_(limit), page_(page) {}
   bool Has(uint32_t n) const { return pos_ <= limit_ && n <= limit_ - pos_; }
   Status Need(uint32_t n, const char* what) const {
-    if (Has(n)) return Status::Ok();
+    if (Has(n))
+      return Status::Ok();
     return Status::Error(PageError(page_, std::string("table definition ends inside ") + what));
   }
   const uint8_t* Take(uint32_t n) {
@@ -71,10 +74,12 @@ class Reader {
 Result<TableDef> ReadTableDef(const Engine& engine, uint32_t first) {
   TableDef def;
   def.page = first;
-  if (first == 0) return Status::Error("page 0 named as a table definition");
+  if (first == 0)
+    return Status::Error("page 0 named as a table definition");
   std::vector<uint8_t> bytes;
   Status chain = ReadDefinitionBytes(engine, first, bytes, def.pages);
-  if (!chain) return chain;
+  if (!chain)
+    return chain;
 
   const uint8_t* h = bytes.data();
   def.length = Get32(h + 8);
@@ -82,9 +87,11 @@ Result<TableDef> ReadTableDef(const Engine& engine, uint32_t first) {
   uint32_t limit = static_cast<uint32_t>(bytes.size());
   if (def.length > limit) {
     return Status::Error(PageError(first, "table definition length " + std::to_string(def.length) +
-                                              " exceeds its " + std::to_string(def.pages.size()) + " page(s)"));
+                                              " exceeds its " + std::to_string(def.pages.size()) +
+                                              " page(s)"));
   }
-  if (def.length < kHeaderSize) return Status::Error(PageError(first, "table definition too short"));
+  if (def.length < kHeaderSize)
+    return Status::Error(PageError(first, "table definition too short"));
   limit = def.length;
   def.rowCount = Get32(h + 16);
   def.nextAutoNumber = Get32(h + 20);
@@ -104,11 +111,13 @@ Result<TableDef> ReadTableDef(const Engine& engine, uint32_t first) {
     return Status::Error(PageError(first, "index counts do not fit the table definition"));
   }
   Status s = in.Need(kRealIndexSize * def.realIndexCount, "the index counts");
-  if (!s) return s;
+  if (!s)
+    return s;
   in.Take(kRealIndexSize * def.realIndexCount);
 
   s = in.Need(kColumnDescriptorSize * columnCount, "the column descriptors");
-  if (!s) return s;
+  if (!s)
+    return s;
   std::vector<Column> columns(columnCount);
   for (Column& c : columns) {
     const uint8_t* d = in.Take(kColumnDescriptorSize);
@@ -124,21 +133,26 @@ Result<TableDef> ReadTableDef(const Engine& engine, uint32_t first) {
   }
   for (Column& c : columns) {
     s = in.Need(2, "the column names");
-    if (!s) return s;
+    if (!s)
+      return s;
     uint16_t nameBytes = Get16(in.Take(2));
     s = in.Need(nameBytes, "a column name");
-    if (!s) return s;
+    if (!s)
+      return s;
     const uint8_t* n = in.Take(nameBytes);
-    for (uint16_t i = 0; i + 1 < nameBytes; i += 2) c.name.push_back(static_cast<char16_t>(Get16(n + i)));
+    for (uint16_t i = 0; i + 1 < nameBytes; i += 2)
+      c.name.push_back(static_cast<char16_t>(Get16(n + i)));
   }
   s = in.Need(kIndexBlockSize * def.realIndexCount, "the index definitions");
-  if (!s) return s;
+  if (!s)
+    return s;
   for (uint32_t i = 0; i < def.realIndexCount; ++i) {
     const uint8_t* b = in.Take(kIndexBlockSize);
     IndexDef index;
     for (int k = 0; k < 10; ++k) {
       uint16_t col = Get16(b + 4 + 3 * k);
-      if (col != 0xFFFF) index.columnNumbers.push_back(col);
+      if (col != 0xFFFF)
+        index.columnNumbers.push_back(col);
     }
     index.usageMap = RowPointer::FromRaw(Get32(b + 34));
     index.firstPage = Get32(b + 38);
@@ -146,39 +160,48 @@ Result<TableDef> ReadTableDef(const Engine& engine, uint32_t first) {
     def.realIndexes.push_back(index);
   }
   s = in.Need(kLogicalIndexSize * def.logicalIndexCount, "the logical index definitions");
-  if (!s) return s;
+  if (!s)
+    return s;
   in.Take(kLogicalIndexSize * def.logicalIndexCount);
   for (uint32_t i = 0; i < def.logicalIndexCount; ++i) {
     s = in.Need(2, "the index names");
-    if (!s) return s;
+    if (!s)
+      return s;
     uint16_t nameBytes = Get16(in.Take(2));
     s = in.Need(nameBytes, "an index name");
-    if (!s) return s;
+    if (!s)
+      return s;
     in.Take(nameBytes);
   }
   // Long-value column maps until FF FF.
   while (true) {
     s = in.Need(2, "the long-value column maps");
-    if (!s) return s;
+    if (!s)
+      return s;
     uint16_t col = Get16(in.Take(2));
-    if (col == 0xFFFF) break;
+    if (col == 0xFFFF)
+      break;
     s = in.Need(8, "a long-value column map");
-    if (!s) return s;
+    if (!s)
+      return s;
     const uint8_t* m = in.Take(8);
     def.longValueMaps.push_back({col, RowPointer::FromRaw(Get32(m)), RowPointer::FromRaw(Get32(m + 4))});
   }
 
   // Check the columns against each other and the row format's limits.
-  std::sort(columns.begin(), columns.end(), [](const Column& a, const Column& b) { return a.number < b.number; });
+  std::sort(columns.begin(), columns.end(),
+            [](const Column& a, const Column& b) { return a.number < b.number; });
   for (size_t i = 0; i < columns.size(); ++i) {
     Column& c = columns[i];
     if (i > 0 && columns[i - 1].number == c.number) {
       return Status::Error(PageError(first, "two columns share column number " + std::to_string(c.number)));
     }
     bool fixed = c.IsFixedLength();
-    if (!fixed) def.hasVariableColumns = true;
+    if (!fixed)
+      def.hasVariableColumns = true;
     if (fixed && c.typeCode != 0x01 && static_cast<uint32_t>(c.fixedOffset) + FixedSize(c) > kPageSize) {
-      return Status::Error(PageError(first, "column " + std::to_string(c.number) + " fixed offset out of range"));
+      return Status::Error(
+          PageError(first, "column " + std::to_string(c.number) + " fixed offset out of range"));
     }
   }
   def.columns = std::move(columns);
@@ -187,14 +210,25 @@ Result<TableDef> ReadTableDef(const Engine& engine, uint32_t first) {
 
 uint16_t FixedSize(const Column& c) {
   switch (c.typeCode) {
-    case 0x01: return 0;
-    case 0x02: return 1;
-    case 0x03: return 2;
-    case 0x04: case 0x06: return 4;
-    case 0x05: case 0x07: case 0x08: return 8;
-    case 0x0F: return 16;
-    case 0x10: return 17;
-    default: return c.maxLength;  // fixed Text, fixed Binary, unknown fixed types
+    case 0x01:
+      return 0;
+    case 0x02:
+      return 1;
+    case 0x03:
+      return 2;
+    case 0x04:
+    case 0x06:
+      return 4;
+    case 0x05:
+    case 0x07:
+    case 0x08:
+      return 8;
+    case 0x0F:
+      return 16;
+    case 0x10:
+      return 17;
+    default:
+      return c.maxLength;  // fixed Text, fixed Binary, unknown fixed types
   }
 }
 
@@ -204,6 +238,8 @@ namespace jet {
 
 // Flag 0x01 decides, for every type (Access stores some Long columns of its own tables as variable-length
 // values); Boolean lives in the null mask whatever the flags say.
-bool Column::IsFixedLength() const { return typeCode == 0x01 || (flags & 0x01) != 0; }
+bool Column::IsFixedLength() const {
+  return typeCode == 0x01 || (flags & 0x01) != 0;
+}
 
 }  // namespace jet

@@ -28,10 +28,10 @@ struct IndexDef {
 
 struct TableDef {
   std::u16string name;
-  uint32_t page = 0;      // first TDEF page
+  uint32_t page = 0;            // first TDEF page
   std::vector<uint32_t> pages;  // every page of the definition chain, in order
-  uint32_t length = 0;    // tdef_len
-  uint32_t rowCount = 0;  // offset 16
+  uint32_t length = 0;          // tdef_len
+  uint32_t rowCount = 0;        // offset 16
   uint32_t nextAutoNumber = 0;
   uint8_t tableType = 0;  // 0x4E user, 0x53 system
   uint16_t maxColumns = 0;

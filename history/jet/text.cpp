@@ -18,15 +18,18 @@ std::u16string DecodeText(const uint8_t* bytes, size_t length) {
       if (compressed) {
         // Up to the next mode switch: a plain widening copy (vectorised).
         const void* zero = std::memchr(bytes + i, 0, length - i);
-        size_t end = zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : length;
-        for (size_t k = i; k < end; ++k) *o++ = static_cast<char16_t>(bytes[k]);
+        size_t end =
+            zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : length;
+        for (size_t k = i; k < end; ++k)
+          *o++ = static_cast<char16_t>(bytes[k]);
         i = end;
       } else {
         while (i + 1 < length && bytes[i] != 0x00) {
           *o++ = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
           i += 2;
         }
-        if (i + 1 >= length && i < length && bytes[i] != 0x00) break;  // a lone trailing byte
+        if (i + 1 >= length && i < length && bytes[i] != 0x00)
+          break;  // a lone trailing byte
       }
       if (i < length && bytes[i] == 0x00) {
         compressed = !compressed;
@@ -38,7 +41,8 @@ std::u16string DecodeText(const uint8_t* bytes, size_t length) {
   }
   out.resize(length / 2);
   char16_t* o = out.data();
-  for (size_t k = 0; k < out.size(); ++k) o[k] = static_cast<char16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
+  for (size_t k = 0; k < out.size(); ++k)
+    o[k] = static_cast<char16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
   return out;
 }
 

@@ -11,12 +11,17 @@ namespace {
 const std::u16string kEmptyText;
 const std::string kEmptyBytes;
 
-std::u16string Ascii(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string Ascii(const std::string& s) {
+  return std::u16string(s.begin(), s.end());
+}
 
 std::string FormatSignificant(double v, int digits) {
-  if (std::isnan(v)) return "NaN";
-  if (std::isinf(v)) return v < 0 ? "-Infinity" : "Infinity";
-  if (v == 0) return "0";
+  if (std::isnan(v))
+    return "NaN";
+  if (std::isinf(v))
+    return v < 0 ? "-Infinity" : "Infinity";
+  if (v == 0)
+    return "0";
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.*G", digits, v);
   return buf;
@@ -33,12 +38,14 @@ void CivilFromDays(int64_t days, int64_t& y, unsigned& m, unsigned& d) {
   unsigned mp = (5 * doy + 2) / 153;
   d = doy - (153 * mp + 2) / 5 + 1;
   m = mp < 10 ? mp + 3 : mp - 9;
-  if (m <= 2) ++y;
+  if (m <= 2)
+    ++y;
 }
 
 std::string FormatOleDate(double date) {
   // Years 100..9999, the range of OLE dates.
-  if (!std::isfinite(date) || date < -657434.0 || date >= 2958466.0) return FormatSignificant(date, 15);
+  if (!std::isfinite(date) || date < -657434.0 || date >= 2958466.0)
+    return FormatSignificant(date, 15);
   double whole = std::trunc(date);
   double fraction = std::fabs(date - whole);
   int64_t days = static_cast<int64_t>(whole);
@@ -64,12 +71,16 @@ std::string FormatOleDate(double date) {
 // Digits of `magnitude` with a point `scale` digits from the right; trailing zeros after the point dropped.
 std::string FormatScaled(std::string digits, unsigned scale, bool negative) {
   if (scale > 0) {
-    if (digits.size() <= scale) digits.insert(0, scale - digits.size() + 1, '0');
+    if (digits.size() <= scale)
+      digits.insert(0, scale - digits.size() + 1, '0');
     digits.insert(digits.size() - scale, 1, '.');
-    while (digits.back() == '0') digits.pop_back();
-    if (digits.back() == '.') digits.pop_back();
+    while (digits.back() == '0')
+      digits.pop_back();
+    if (digits.back() == '.')
+      digits.pop_back();
   }
-  if (negative && digits != "0") digits.insert(0, 1, '-');
+  if (negative && digits != "0")
+    digits.insert(0, 1, '-');
   return digits;
 }
 
@@ -82,10 +93,12 @@ std::string DecimalDigits(std::array<uint32_t, 4> words) {
       uint64_t cur = (remainder << 32) | words[i];
       words[i] = static_cast<uint32_t>(cur / 10);
       remainder = cur % 10;
-      if (words[i] != 0) zero = false;
+      if (words[i] != 0)
+        zero = false;
     }
     digits.insert(digits.begin(), static_cast<char>('0' + remainder));
-    if (zero) break;
+    if (zero)
+      break;
   }
   return digits;
 }
@@ -94,20 +107,34 @@ std::string DecimalDigits(std::array<uint32_t, 4> words) {
 
 std::string ColumnTypeName(uint8_t typeCode) {
   switch (typeCode) {
-    case 0x01: return "Boolean";
-    case 0x02: return "Byte";
-    case 0x03: return "Integer";
-    case 0x04: return "Long";
-    case 0x05: return "Currency";
-    case 0x06: return "Single";
-    case 0x07: return "Double";
-    case 0x08: return "DateTime";
-    case 0x09: return "Binary";
-    case 0x0A: return "Text";
-    case 0x0B: return "OLE";
-    case 0x0C: return "Memo";
-    case 0x0F: return "GUID";
-    case 0x10: return "Numeric";
+    case 0x01:
+      return "Boolean";
+    case 0x02:
+      return "Byte";
+    case 0x03:
+      return "Integer";
+    case 0x04:
+      return "Long";
+    case 0x05:
+      return "Currency";
+    case 0x06:
+      return "Single";
+    case 0x07:
+      return "Double";
+    case 0x08:
+      return "DateTime";
+    case 0x09:
+      return "Binary";
+    case 0x0A:
+      return "Text";
+    case 0x0B:
+      return "OLE";
+    case 0x0C:
+      return "Memo";
+    case 0x0F:
+      return "GUID";
+    case 0x10:
+      return "Numeric";
     default: {
       char buf[16];
       std::snprintf(buf, sizeof buf, "Type 0x%02X", typeCode);
@@ -116,23 +143,51 @@ std::string ColumnTypeName(uint8_t typeCode) {
   }
 }
 
-Value Value::Null(ColumnType type) { return Value(type, std::monostate{}); }
-Value Value::Text(std::u16string text) { return Value(ColumnType::Text, std::move(text)); }
-Value Value::Memo(std::u16string text) { return Value(ColumnType::Memo, std::move(text)); }
-Value Value::Boolean(bool value) { return Value(ColumnType::Boolean, value); }
-Value Value::Byte(uint8_t value) { return Value(ColumnType::Byte, static_cast<int64_t>(value)); }
-Value Value::Integer(int16_t value) { return Value(ColumnType::Integer, static_cast<int64_t>(value)); }
-Value Value::Long(int32_t value) { return Value(ColumnType::Long, static_cast<int64_t>(value)); }
-Value Value::Currency(int64_t tenThousandths) { return Value(ColumnType::Currency, tenThousandths); }
-Value Value::Single(float value) { return Value(ColumnType::Single, static_cast<double>(value)); }
-Value Value::Double(double value) { return Value(ColumnType::Double, value); }
-Value Value::DateTime(double oleDate) { return Value(ColumnType::DateTime, oleDate); }
+Value Value::Null(ColumnType type) {
+  return Value(type, std::monostate{});
+}
+Value Value::Text(std::u16string text) {
+  return Value(ColumnType::Text, std::move(text));
+}
+Value Value::Memo(std::u16string text) {
+  return Value(ColumnType::Memo, std::move(text));
+}
+Value Value::Boolean(bool value) {
+  return Value(ColumnType::Boolean, value);
+}
+Value Value::Byte(uint8_t value) {
+  return Value(ColumnType::Byte, static_cast<int64_t>(value));
+}
+Value Value::Integer(int16_t value) {
+  return Value(ColumnType::Integer, static_cast<int64_t>(value));
+}
+Value Value::Long(int32_t value) {
+  return Value(ColumnType::Long, static_cast<int64_t>(value));
+}
+Value Value::Currency(int64_t tenThousandths) {
+  return Value(ColumnType::Currency, tenThousandths);
+}
+Value Value::Single(float value) {
+  return Value(ColumnType::Single, static_cast<double>(value));
+}
+Value Value::Double(double value) {
+  return Value(ColumnType::Double, value);
+}
+Value Value::DateTime(double oleDate) {
+  return Value(ColumnType::DateTime, oleDate);
+}
 Value Value::Guid(const std::array<uint8_t, 16>& bytes) {
   return Value(ColumnType::Guid, std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
-Value Value::Binary(std::string bytes) { return Value(ColumnType::Binary, std::move(bytes)); }
-Value Value::Ole(std::string bytes) { return Value(ColumnType::Ole, std::move(bytes)); }
-Value Value::Numeric(const Decimal& value) { return Value(ColumnType::Numeric, value); }
+Value Value::Binary(std::string bytes) {
+  return Value(ColumnType::Binary, std::move(bytes));
+}
+Value Value::Ole(std::string bytes) {
+  return Value(ColumnType::Ole, std::move(bytes));
+}
+Value Value::Numeric(const Decimal& value) {
+  return Value(ColumnType::Numeric, value);
+}
 
 bool Value::AsBoolean() const {
   const bool* b = std::get_if<bool>(&data_);
@@ -140,17 +195,21 @@ bool Value::AsBoolean() const {
 }
 
 int64_t Value::AsInteger() const {
-  if (const bool* b = std::get_if<bool>(&data_)) return *b ? -1 : 0;
-  if (const int64_t* i = std::get_if<int64_t>(&data_)) return *i;
+  if (const bool* b = std::get_if<bool>(&data_))
+    return *b ? -1 : 0;
+  if (const int64_t* i = std::get_if<int64_t>(&data_))
+    return *i;
   return 0;
 }
 
 double Value::AsDouble() const {
-  if (const double* d = std::get_if<double>(&data_)) return *d;
+  if (const double* d = std::get_if<double>(&data_))
+    return *d;
   if (const int64_t* i = std::get_if<int64_t>(&data_)) {
     return type_ == ColumnType::Currency ? static_cast<double>(*i) / 10000.0 : static_cast<double>(*i);
   }
-  if (const bool* b = std::get_if<bool>(&data_)) return *b ? -1.0 : 0.0;
+  if (const bool* b = std::get_if<bool>(&data_))
+    return *b ? -1.0 : 0.0;
   return 0.0;
 }
 
@@ -170,8 +229,10 @@ Decimal Value::AsDecimal() const {
 }
 
 std::u16string Value::ToText() const {
-  if (IsNull()) return std::u16string();
-  if (const std::u16string* t = std::get_if<std::u16string>(&data_)) return *t;
+  if (IsNull())
+    return std::u16string();
+  if (const std::u16string* t = std::get_if<std::u16string>(&data_))
+    return *t;
   switch (type_) {
     case ColumnType::Boolean:
       return AsBoolean() ? u"-1" : u"0";
@@ -188,11 +249,13 @@ std::u16string Value::ToText() const {
       return Ascii(FormatOleDate(AsDouble()));
     case ColumnType::Guid: {
       const std::string& g = AsBytes();
-      if (g.size() != 16) break;
+      if (g.size() != 16)
+        break;
       const auto* b = reinterpret_cast<const uint8_t*>(g.data());
       char buf[64];
-      std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[3],
-                    b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
+      std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                    b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13],
+                    b[14], b[15]);
       return Ascii(buf);
     }
     case ColumnType::Numeric: {
@@ -202,7 +265,8 @@ std::u16string Value::ToText() const {
     default:
       break;
   }
-  if (std::holds_alternative<int64_t>(data_)) return Ascii(std::to_string(AsInteger()));
+  if (std::holds_alternative<int64_t>(data_))
+    return Ascii(std::to_string(AsInteger()));
   static const char kHex[] = "0123456789abcdef";
   std::u16string hex;
   for (unsigned char c : AsBytes()) {
@@ -213,17 +277,20 @@ std::u16string Value::ToText() const {
 }
 
 std::string Value::ToUtf8() const {
-  if (const std::u16string* t = std::get_if<std::u16string>(&data_)) return jet::ToUtf8(*t);
+  if (const std::u16string* t = std::get_if<std::u16string>(&data_))
+    return jet::ToUtf8(*t);
   return jet::ToUtf8(ToText());
 }
 
 std::string ToUtf8(std::u16string_view text) {
   // All ASCII (the common case, Base64 included): one narrowing copy.
   char16_t any = 0;
-  for (char16_t c : text) any |= c;
+  for (char16_t c : text)
+    any |= c;
   if (any < 0x80) {
     std::string ascii(text.size(), '\0');
-    for (size_t k = 0; k < text.size(); ++k) ascii[k] = static_cast<char>(text[k]);
+    for (size_t k = 0; k < text.size(); ++k)
+      ascii[k] = static_cast<char>(text[k]);
     return ascii;
   }
   std::string out(text.size() * 3, '\0');
@@ -233,13 +300,17 @@ std::string ToUtf8(std::u16string_view text) {
     // Runs of ASCII, eight units at a time.
     while (i + 8 <= n) {
       char16_t any = 0;
-      for (size_t k = 0; k < 8; ++k) any |= text[i + k];
-      if (any >= 0x80) break;
-      for (size_t k = 0; k < 8; ++k) o[k] = static_cast<char>(text[i + k]);
+      for (size_t k = 0; k < 8; ++k)
+        any |= text[i + k];
+      if (any >= 0x80)
+        break;
+      for (size_t k = 0; k < 8; ++k)
+        o[k] = static_cast<char>(text[i + k]);
       o += 8;
       i += 8;
     }
-    if (i >= n) break;
+    if (i >= n)
+      break;
     uint32_t cp = text[i];
     if (cp < 0x80) {
       *o++ = static_cast<char>(cp);
@@ -294,7 +365,8 @@ std::u16string FromUtf8(std::string_view text) {
       bool good = i + extra < text.size();
       for (size_t k = 1; good && k <= extra; ++k) {
         auto c = static_cast<unsigned char>(text[i + k]);
-        if ((c & 0xC0) != 0x80) good = false;
+        if ((c & 0xC0) != 0x80)
+          good = false;
         cp = (cp << 6) | (c & 0x3F);
       }
       uint32_t minimum = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;

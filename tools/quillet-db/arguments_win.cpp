@@ -12,11 +12,13 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   std::vector<std::string> out;
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  if (wide == nullptr)
+    return std::vector<std::string>(argv, argv + argc);
   for (int i = 0; i < count; ++i) {
     int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
     std::string s(n > 0 ? static_cast<size_t>(n - 1) : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, s.data(), n, nullptr, nullptr);
+    if (n > 1)
+      WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, s.data(), n, nullptr, nullptr);
     out.push_back(std::move(s));
   }
   LocalFree(wide);

@@ -41,13 +41,18 @@ int Fail(const std::string& message) {
   return kFailed;
 }
 
-void Write(const std::string& s) { std::fwrite(s.data(), 1, s.size(), stdout); }
+void Write(const std::string& s) {
+  std::fwrite(s.data(), 1, s.size(), stdout);
+}
 
 int OnTables(const std::vector<std::string>& args) {
-  if (args.size() != 1) return Usage();
+  if (args.size() != 1)
+    return Usage();
   auto db = jet::Database::Open(args[0], jet::OpenMode::ReadOnly);
-  if (!db) return Fail(db.message());
-  for (const auto& name : db->UserTableNames()) Write(jet::ToUtf8(name) + "\n");
+  if (!db)
+    return Fail(db.message());
+  for (const auto& name : db->UserTableNames())
+    Write(jet::ToUtf8(name) + "\n");
   return std::fflush(stdout) == 0 ? kOk : Fail("cannot write the output");
 }
 
@@ -65,14 +70,18 @@ int OnDump(const std::vector<std::string>& args) {
       positional.push_back(a);
     }
   }
-  if (positional.size() != 2) return Usage();
+  if (positional.size() != 2)
+    return Usage();
   auto db = jet::Database::Open(positional[0], jet::OpenMode::ReadOnly);
-  if (!db) return Fail(db.message());
+  if (!db)
+    return Fail(db.message());
   auto table = db->FindTable(jet::FromUtf8(positional[1]));
-  if (!table) return Fail(table.message());
+  if (!table)
+    return Fail(table.message());
   const auto& columns = table->columns();
   std::vector<std::string> keys;
-  for (const auto& c : columns) keys.push_back(csv ? jet::ToUtf8(c.name) : JsonString(jet::ToUtf8(c.name)));
+  for (const auto& c : columns)
+    keys.push_back(csv ? jet::ToUtf8(c.name) : JsonString(jet::ToUtf8(c.name)));
 
   std::string out;
   if (csv) {
@@ -88,14 +97,16 @@ int OnDump(const std::vector<std::string>& args) {
   jet::Status status = table->ForEachRow([&](const std::vector<jet::Value>& row) {
     if (csv) {
       for (size_t i = 0; i < row.size(); ++i) {
-        if (i) out += ',';
+        if (i)
+          out += ',';
         out += CsvField(row[i]);
       }
       out += "\n";
     } else {
       out += first ? "\n{" : ",\n{";
       for (size_t i = 0; i < row.size(); ++i) {
-        if (i) out += ',';
+        if (i)
+          out += ',';
         out += keys[i];
         out += ':';
         out += JsonValue(row[i]);
@@ -114,22 +125,26 @@ int OnDump(const std::vector<std::string>& args) {
     std::fflush(stdout);
     return Fail(status.message());
   }
-  if (!csv) out += first ? "]\n" : "\n]\n";
+  if (!csv)
+    out += first ? "]\n" : "\n]\n";
   Write(out);
   return std::fflush(stdout) == 0 ? kOk : Fail("cannot write the output");
 }
 
-
 int OnHistory(const std::vector<std::string>& args) {
-  if (args.size() != 1) return Usage();
+  if (args.size() != 1)
+    return Usage();
 #ifndef QUILLET_DB_HAVE_CODEC
   return Fail("history: not available in this build (no stored-text codec)");
 #else
   auto db = jet::Database::Open(args[0], jet::OpenMode::ReadOnly);
-  if (!db) return Fail(db.message());
+  if (!db)
+    return Fail(db.message());
   auto table = db->FindTable(u"Data");
-  if (!table) return Fail(table.message());
-  if (table->columns().size() < 3) return Fail("table Data has fewer than three fields");
+  if (!table)
+    return Fail(table.message());
+  if (table->columns().size() < 3)
+    return Fail("table Data has fewer than three fields");
   std::string out;
   auto field = [](const jet::Value& v) { return v.IsNull() ? std::string("null") : JsonString(v.ToUtf8()); };
   jet::Status status = table->ForEachRow([&](const std::vector<jet::Value>& row) {
@@ -160,11 +175,14 @@ int OnWriteCommand(const std::string& name, std::vector<std::string> args) {
 #ifdef QUILLET_DB_WRITE_COMMANDS
   args.insert(args.begin(), name);
   std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
+  for (auto& a : args)
+    argv.push_back(a.data());
   argv.push_back(nullptr);
   int argc = static_cast<int>(args.size());
-  if (name == "create") return RunCreate(argc, argv.data());
-  if (name == "check") return RunCheck(argc, argv.data());
+  if (name == "create")
+    return RunCreate(argc, argv.data());
+  if (name == "check")
+    return RunCheck(argc, argv.data());
   return RunImport(argc, argv.data());
 #else
   (void)args;
@@ -176,13 +194,18 @@ int OnWriteCommand(const std::string& name, std::vector<std::string> args) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> all = Utf8Arguments(argc, argv);
-  if (all.size() < 2) return Usage();
+  if (all.size() < 2)
+    return Usage();
   std::string command = all[1];
   std::vector<std::string> args(all.begin() + 2, all.end());
-  if (command == "tables") return OnTables(args);
-  if (command == "dump") return OnDump(args);
-  if (command == "history") return OnHistory(args);
-  if (command == "create" || command == "check" || command == "import") return OnWriteCommand(command, args);
+  if (command == "tables")
+    return OnTables(args);
+  if (command == "dump")
+    return OnDump(args);
+  if (command == "history")
+    return OnHistory(args);
+  if (command == "create" || command == "check" || command == "import")
+    return OnWriteCommand(command, args);
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsageText, stdout);
     return kOk;

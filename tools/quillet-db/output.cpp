@@ -7,7 +7,8 @@
 namespace {
 
 std::string NumberText(double v, bool single) {
-  if (!std::isfinite(v)) return "null";
+  if (!std::isfinite(v))
+    return "null";
   char buf[64];
   auto r = single ? std::to_chars(buf, buf + sizeof buf, static_cast<float>(v))
                   : std::to_chars(buf, buf + sizeof buf, v);
@@ -31,7 +32,8 @@ std::string Base64(std::string_view bytes) {
   }
   if (i < bytes.size()) {
     uint32_t v = static_cast<uint8_t>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) v |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+    if (i + 1 < bytes.size())
+      v |= static_cast<uint8_t>(bytes[i + 1]) << 8;
     out += kAlphabet[v >> 18];
     out += kAlphabet[(v >> 12) & 63];
     out += i + 1 < bytes.size() ? kAlphabet[(v >> 6) & 63] : '=';
@@ -47,12 +49,15 @@ size_t Utf8SequenceLength(std::string_view s, size_t i) {
   auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
   unsigned char b = at(i);
   size_t n = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
-  if (n == 0 || i + n > s.size()) return 0;
+  if (n == 0 || i + n > s.size())
+    return 0;
   for (size_t k = 1; k < n; ++k) {
-    if ((at(i + k) & 0xC0) != 0x80) return 0;
+    if ((at(i + k) & 0xC0) != 0x80)
+      return 0;
   }
   unsigned char c = at(i + 1);
-  if ((b == 0xE0 && c < 0xA0) || (b == 0xED && c > 0x9F) || (b == 0xF0 && c < 0x90) || (b == 0xF4 && c > 0x8F)) {
+  if ((b == 0xE0 && c < 0xA0) || (b == 0xED && c > 0x9F) || (b == 0xF0 && c < 0x90) ||
+      (b == 0xF4 && c > 0x8F)) {
     return 0;  // overlong, surrogate or past U+10FFFF
   }
   return n;
@@ -70,7 +75,8 @@ std::string JsonString(std::string_view utf8) {
     size_t run = i;
     while (run < utf8.size()) {
       auto r = static_cast<unsigned char>(utf8[run]);
-      if (r < 0x20 || r >= 0x80 || r == '"' || r == '\\') break;
+      if (r < 0x20 || r >= 0x80 || r == '"' || r == '\\')
+        break;
       ++run;
     }
     if (run > i) {
@@ -92,13 +98,27 @@ std::string JsonString(std::string_view utf8) {
     }
     ++i;
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
       default:
         if (c < 0x20) {
           out += "\\u00";
@@ -115,40 +135,55 @@ std::string JsonString(std::string_view utf8) {
 
 std::string JsonValue(const jet::Value& value) {
   using jet::ColumnType;
-  if (value.IsNull()) return "null";
+  if (value.IsNull())
+    return "null";
   switch (value.type()) {
-    case ColumnType::Boolean: return value.AsBoolean() ? "true" : "false";
+    case ColumnType::Boolean:
+      return value.AsBoolean() ? "true" : "false";
     case ColumnType::Byte:
     case ColumnType::Integer:
-    case ColumnType::Long: return std::to_string(value.AsInteger());
+    case ColumnType::Long:
+      return std::to_string(value.AsInteger());
     case ColumnType::Currency:
-    case ColumnType::Numeric: return value.ToUtf8();
-    case ColumnType::Single: return NumberText(value.AsDouble(), true);
-    case ColumnType::Double: return NumberText(value.AsDouble(), false);
+    case ColumnType::Numeric:
+      return value.ToUtf8();
+    case ColumnType::Single:
+      return NumberText(value.AsDouble(), true);
+    case ColumnType::Double:
+      return NumberText(value.AsDouble(), false);
     case ColumnType::Text:
     case ColumnType::Memo:
     case ColumnType::DateTime:
-    case ColumnType::Guid: return JsonString(value.ToUtf8());
-    default: return JsonString(Base64(value.AsBytes()));
+    case ColumnType::Guid:
+      return JsonString(value.ToUtf8());
+    default:
+      return JsonString(Base64(value.AsBytes()));
   }
 }
 
 std::string CsvField(const jet::Value& value) {
-  if (value.IsNull()) return std::string();
+  if (value.IsNull())
+    return std::string();
   std::string text;
   switch (value.type()) {
     case jet::ColumnType::Binary:
-    case jet::ColumnType::Ole: text = Base64(value.AsBytes()); break;
-    default: text = value.ToUtf8();
+    case jet::ColumnType::Ole:
+      text = Base64(value.AsBytes());
+      break;
+    default:
+      text = value.ToUtf8();
   }
   bool plain = true;
   for (char special : {',', '"', '\r', '\n'}) {
-    if (std::memchr(text.data(), special, text.size()) != nullptr) plain = false;
+    if (std::memchr(text.data(), special, text.size()) != nullptr)
+      plain = false;
   }
-  if (plain) return text;
+  if (plain)
+    return text;
   std::string quoted = "\"";
   for (char c : text) {
-    if (c == '"') quoted += '"';
+    if (c == '"')
+      quoted += '"';
     quoted += c;
   }
   quoted += '"';

@@ -19,7 +19,8 @@ struct Json {
 
   const Json* Find(const std::string& key) const {
     for (const auto& m : members) {
-      if (m.first == key) return &m.second;
+      if (m.first == key)
+        return &m.second;
     }
     return nullptr;
   }
@@ -40,7 +41,8 @@ class JsonParser {
 
  private:
   void Space() {
-    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) ++i_;
+    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t'))
+      ++i_;
   }
   static void PutUtf8(std::string& o, uint32_t cp) {
     if (cp < 0x80) {
@@ -60,13 +62,15 @@ class JsonParser {
     }
   }
   bool Hex4(uint32_t& v) {
-    if (i_ + 4 > s_.size()) return false;
+    if (i_ + 4 > s_.size())
+      return false;
     v = static_cast<uint32_t>(std::strtoul(s_.substr(i_, 4).c_str(), nullptr, 16));
     i_ += 4;
     return true;
   }
   bool Str(std::string& o) {
-    if (s_[i_] != '"') return false;
+    if (s_[i_] != '"')
+      return false;
     ++i_;
     while (i_ < s_.size() && s_[i_] != '"') {
       char c = s_[i_++];
@@ -74,57 +78,78 @@ class JsonParser {
         o += c;
         continue;
       }
-      if (i_ >= s_.size()) return false;
+      if (i_ >= s_.size())
+        return false;
       char e = s_[i_++];
       switch (e) {
-        case 'n': o += '\n'; break;
-        case 'r': o += '\r'; break;
-        case 't': o += '\t'; break;
-        case 'b': o += '\b'; break;
-        case 'f': o += '\f'; break;
+        case 'n':
+          o += '\n';
+          break;
+        case 'r':
+          o += '\r';
+          break;
+        case 't':
+          o += '\t';
+          break;
+        case 'b':
+          o += '\b';
+          break;
+        case 'f':
+          o += '\f';
+          break;
         case 'u': {
           uint32_t cp;
-          if (!Hex4(cp)) return false;
+          if (!Hex4(cp))
+            return false;
           if (cp >= 0xD800 && cp <= 0xDBFF && i_ + 6 <= s_.size() && s_[i_] == '\\' && s_[i_ + 1] == 'u') {
             i_ += 2;
             uint32_t low;
-            if (!Hex4(low)) return false;
+            if (!Hex4(low))
+              return false;
             cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
           }
           PutUtf8(o, cp);
           break;
         }
-        default: o += e;
+        default:
+          o += e;
       }
     }
-    if (i_ >= s_.size()) return false;
+    if (i_ >= s_.size())
+      return false;
     ++i_;
     return true;
   }
   bool Value(Json& v) {
     Space();
-    if (i_ >= s_.size()) return false;
+    if (i_ >= s_.size())
+      return false;
     char c = s_[i_];
     if (c == '{') {
       v.kind = Json::Object;
       ++i_;
       Space();
-      if (s_[i_] == '}') return ++i_, true;
+      if (s_[i_] == '}')
+        return ++i_, true;
       while (true) {
         Space();
         std::string key;
-        if (!Str(key)) return false;
+        if (!Str(key))
+          return false;
         Space();
-        if (s_[i_++] != ':') return false;
+        if (s_[i_++] != ':')
+          return false;
         Json item;
-        if (!Value(item)) return false;
+        if (!Value(item))
+          return false;
         v.members.emplace_back(key, std::move(item));
         Space();
         if (s_[i_] == ',') {
           ++i_;
           continue;
         }
-        if (s_[i_] == '}') return ++i_, true;
+        if (s_[i_] == '}')
+          return ++i_, true;
         return false;
       }
     }
@@ -132,17 +157,20 @@ class JsonParser {
       v.kind = Json::Array;
       ++i_;
       Space();
-      if (s_[i_] == ']') return ++i_, true;
+      if (s_[i_] == ']')
+        return ++i_, true;
       while (true) {
         Json item;
-        if (!Value(item)) return false;
+        if (!Value(item))
+          return false;
         v.items.push_back(std::move(item));
         Space();
         if (s_[i_] == ',') {
           ++i_;
           continue;
         }
-        if (s_[i_] == ']') return ++i_, true;
+        if (s_[i_] == ']')
+          return ++i_, true;
         return false;
       }
     }
@@ -150,12 +178,17 @@ class JsonParser {
       v.kind = Json::String;
       return Str(v.text);
     }
-    if (s_.compare(i_, 4, "null") == 0) return i_ += 4, v.kind = Json::Null, true;
-    if (s_.compare(i_, 4, "true") == 0) return i_ += 4, v.kind = Json::Bool, v.boolean = true, true;
-    if (s_.compare(i_, 5, "false") == 0) return i_ += 5, v.kind = Json::Bool, v.boolean = false, true;
+    if (s_.compare(i_, 4, "null") == 0)
+      return i_ += 4, v.kind = Json::Null, true;
+    if (s_.compare(i_, 4, "true") == 0)
+      return i_ += 4, v.kind = Json::Bool, v.boolean = true, true;
+    if (s_.compare(i_, 5, "false") == 0)
+      return i_ += 5, v.kind = Json::Bool, v.boolean = false, true;
     size_t start = i_;
-    while (i_ < s_.size() && std::string("+-0123456789.eE").find(s_[i_]) != std::string::npos) ++i_;
-    if (i_ == start) return false;
+    while (i_ < s_.size() && std::string("+-0123456789.eE").find(s_[i_]) != std::string::npos)
+      ++i_;
+    if (i_ == start)
+      return false;
     v.kind = Json::Number;
     v.text = s_.substr(start, i_ - start);
     v.number = std::strtod(v.text.c_str(), nullptr);

@@ -17,19 +17,24 @@ struct Outcome {
 
 Outcome Tool(const std::string& args, const std::string& stdinFile = "") {
   std::string command = std::string("'") + QUILLET_BIN_DIR + "/quillet-db' " + args + " 2>/dev/null";
-  if (!stdinFile.empty()) command += " < '" + stdinFile + "'";
+  if (!stdinFile.empty())
+    command += " < '" + stdinFile + "'";
   Outcome o;
   FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr) return o;
+  if (p == nullptr)
+    return o;
   char buf[4096];
   size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) o.out.append(buf, n);
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+    o.out.append(buf, n);
   int status = pclose(p);
   o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return o;
 }
 
-std::string Q(const std::string& s) { return "'" + s + "'"; }
+std::string Q(const std::string& s) {
+  return "'" + s + "'";
+}
 
 TEST(QuilletDbTool, ListsUserTables) {
   Outcome o = Tool("tables " + Q(jet_test::FixturePath("08-chinese-text-access2007.mdb")));
@@ -98,16 +103,19 @@ INSTANTIATE_TEST_SUITE_P(Cases, QuilletDbExit,
 TEST(QuilletDbTool, HistoryPrintsDecodedRecordsAsJsonLines) {
   jet_test::TempDir dir;
   std::string db = dir.File("Data.mdb"), lines = dir.File("in.jsonl");
-  if (Tool("create " + Q(db)).exitCode != 0) GTEST_SKIP() << "this build has no create command";
-  jet_test::WriteBytes(lines,
-                       "{\"id\":\"0\",\"time\":\"2017-11-06 18:09:33\",\"text\":\"hello\"}\n"
-                       "{\"id\":\"1\",\"time\":\"2017-11-06 18:09:34\",\"text\":\"\xE4\xB8\xAD\xE6\x96\x87 \\\"q\\\"\"}\n");
+  if (Tool("create " + Q(db)).exitCode != 0)
+    GTEST_SKIP() << "this build has no create command";
+  jet_test::WriteBytes(
+      lines,
+      "{\"id\":\"0\",\"time\":\"2017-11-06 18:09:33\",\"text\":\"hello\"}\n"
+      "{\"id\":\"1\",\"time\":\"2017-11-06 18:09:34\",\"text\":\"\xE4\xB8\xAD\xE6\x96\x87 \\\"q\\\"\"}\n");
   ASSERT_EQ(Tool("import " + Q(db), lines).exitCode, 0);
   Outcome o = Tool("history " + Q(db));
   ASSERT_EQ(o.exitCode, 0);
-  EXPECT_EQ(o.out,
-            "{\"id\":\"0\",\"time\":\"2017-11-06 18:09:33\",\"text\":\"hello\"}\n"
-            "{\"id\":\"1\",\"time\":\"2017-11-06 18:09:34\",\"text\":\"\xE4\xB8\xAD\xE6\x96\x87 \\\"q\\\"\"}\n");
+  EXPECT_EQ(
+      o.out,
+      "{\"id\":\"0\",\"time\":\"2017-11-06 18:09:33\",\"text\":\"hello\"}\n"
+      "{\"id\":\"1\",\"time\":\"2017-11-06 18:09:34\",\"text\":\"\xE4\xB8\xAD\xE6\x96\x87 \\\"q\\\"\"}\n");
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ Database OpenFixture(const std::string& name) {
 std::vector<std::vector<Value>> Rows(const Database& db, std::u16string_view table) {
   auto t = db.FindTable(table);
   EXPECT_TRUE(t.ok()) << t.message();
-  if (!t) return {};
+  if (!t)
+    return {};
   auto rows = t->ReadAllRows();
   EXPECT_TRUE(rows.ok()) << rows.message();
   return rows ? *rows : std::vector<std::vector<Value>>{};
@@ -34,7 +35,8 @@ std::vector<std::vector<Value>> Rows(const Database& db, std::u16string_view tab
 
 std::vector<std::string> Texts(const std::vector<std::vector<Value>>& rows, size_t column) {
   std::vector<std::string> out;
-  for (const auto& r : rows) out.push_back(r[column].IsNull() ? "<null>" : r[column].ToUtf8());
+  for (const auto& r : rows)
+    out.push_back(r[column].IsNull() ? "<null>" : r[column].ToUtf8());
   return out;
 }
 
@@ -48,7 +50,8 @@ class UserTables : public testing::TestWithParam<TablesCase> {};
 TEST_P(UserTables, ListsTheUserTablesOfTheCatalog) {
   Database db = OpenFixture(GetParam().file);
   std::vector<std::string> names;
-  for (const auto& n : db.UserTableNames()) names.push_back(U8(n));
+  for (const auto& n : db.UserTableNames())
+    names.push_back(U8(n));
   EXPECT_EQ(names, GetParam().userTables);
 }
 
@@ -70,7 +73,8 @@ TEST(ReaderFixtures, EveryTableOfEveryFixtureReadsAndMatchesItsRowCount) {
       auto rows = t->ReadAllRows();
       ASSERT_TRUE(rows.ok()) << file << " " << U8(name) << ": " << rows.message();
       EXPECT_EQ(rows->size(), t->RowCount()) << file << " " << U8(name);
-      for (const auto& r : *rows) EXPECT_EQ(r.size(), t->columns().size());
+      for (const auto& r : *rows)
+        EXPECT_EQ(r.size(), t->columns().size());
     }
   }
 }
@@ -93,8 +97,10 @@ TEST(ReaderFixtures, ColumnsComeInColumnNumberOrderWithTheirDefinitions) {
   const auto& c = t->columns();
   ASSERT_EQ(c.size(), 5u);
   std::vector<std::string> names;
-  for (const auto& col : c) names.push_back(U8(col.name));
-  EXPECT_EQ(names, (std::vector<std::string>{"UserId", "UserName", "UserSex", "UserBirthday", "UserMarried"}));
+  for (const auto& col : c)
+    names.push_back(U8(col.name));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"UserId", "UserName", "UserSex", "UserBirthday", "UserMarried"}));
   EXPECT_EQ(c[0].type(), ColumnType::Long);
   EXPECT_TRUE(c[0].IsAutoNumber());
   EXPECT_EQ(c[1].type(), ColumnType::Text);
@@ -102,7 +108,8 @@ TEST(ReaderFixtures, ColumnsComeInColumnNumberOrderWithTheirDefinitions) {
   EXPECT_TRUE(c[1].AllowsCompression());
   EXPECT_EQ(c[3].type(), ColumnType::DateTime);
   EXPECT_EQ(c[4].type(), ColumnType::Boolean);
-  for (size_t i = 1; i < c.size(); ++i) EXPECT_LT(c[i - 1].number, c[i].number);
+  for (size_t i = 1; i < c.size(); ++i)
+    EXPECT_LT(c[i - 1].number, c[i].number);
   EXPECT_EQ(t->RowCount(), 3u);
   EXPECT_EQ(db.CodePage(), 936);
 
@@ -118,7 +125,8 @@ TEST(ReaderFixtures, ChineseTextDatesAndBooleansWithTheirTextForms) {
   Database db = OpenFixture("08-chinese-text-access2007.mdb");
   auto rows = Rows(db, u"Users");
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(Texts(rows, 1), (std::vector<std::string>{"Nuintun", "Angela", "\xE5\xBC\xA0\xE4\xB8\x89" /* 张三 */}));
+  EXPECT_EQ(Texts(rows, 1),
+            (std::vector<std::string>{"Nuintun", "Angela", "\xE5\xBC\xA0\xE4\xB8\x89" /* 张三 */}));
   EXPECT_EQ(rows[2][2].AsText(), u"\u7537");  // 男
   EXPECT_EQ(Texts(rows, 0), (std::vector<std::string>{"1", "2", "3"}));
   EXPECT_EQ(Texts(rows, 3), (std::vector<std::string>{"1989-01-25", "1988-12-18", "1986-12-18"}));
@@ -140,10 +148,10 @@ TEST(ReaderFixtures, OverflowRowsAreReadWhereTheirSlotIsAndNullsStayNull) {
   Database db = OpenFixture("05-overflow-rows-nulls.mdb");
   auto rows = Rows(db, u"Table1");
   ASSERT_EQ(rows.size(), 7u);
-  EXPECT_EQ(Texts(rows, 0),
-            (std::vector<std::string>{"row1col1", "row2col1", "<null>", "row4col1", "<null>", "<null>", "row7col1"}));
-  EXPECT_EQ(Texts(rows, 1),
-            (std::vector<std::string>{"<null>", "row2col3", "row3col3", "row4col2", "row5col2", "row6col2", "<null>"}));
+  EXPECT_EQ(Texts(rows, 0), (std::vector<std::string>{"row1col1", "row2col1", "<null>", "row4col1", "<null>",
+                                                      "<null>", "row7col1"}));
+  EXPECT_EQ(Texts(rows, 1), (std::vector<std::string>{"<null>", "row2col3", "row3col3", "row4col2",
+                                                      "row5col2", "row6col2", "<null>"}));
   EXPECT_EQ(rows[2][7].ToUtf8(), "row3col9");
   EXPECT_TRUE(rows[0][8].IsNull());
   EXPECT_EQ(rows[0][8].type(), ColumnType::Text);
@@ -154,12 +162,13 @@ TEST(ReaderFixtures, CompressedAndPlainUnicodeText) {
   Database db = OpenFixture("07-unicode-compression-cjk.mdb");
   auto rows = Rows(db, u"Table");
   ASSERT_EQ(rows.size(), 8u);
-  EXPECT_EQ(rows[0][1].AsText(), u"only ascii chars");                                    // compressed
-  EXPECT_EQ(rows[1][1].AsText(), u"\u00e4\u00e4kk\u00f6si\u00e4");                           // compressed Latin-1
-  EXPECT_EQ(rows[2][1].AsText(), u"\u041c\u0438\u0440");                                     // Cyrillic, plain
-  EXPECT_EQ(rows[4][1].AsText(), u"\u6f22\u5b57\u4eee\u540d\u4ea4\u3058\u308a\u6587");     // Japanese, plain
+  EXPECT_EQ(rows[0][1].AsText(), u"only ascii chars");                                  // compressed
+  EXPECT_EQ(rows[1][1].AsText(), u"\u00e4\u00e4kk\u00f6si\u00e4");                      // compressed Latin-1
+  EXPECT_EQ(rows[2][1].AsText(), u"\u041c\u0438\u0440");                                // Cyrillic, plain
+  EXPECT_EQ(rows[4][1].AsText(), u"\u6f22\u5b57\u4eee\u540d\u4ea4\u3058\u308a\u6587");  // Japanese, plain
   std::u16string all;
-  for (char16_t c = 1; c <= 0xFF; ++c) all.push_back(c);
+  for (char16_t c = 1; c <= 0xFF; ++c)
+    all.push_back(c);
   EXPECT_EQ(rows[7][1].AsText(), all);  // every code point 0x01..0xFF, compressed
 }
 
@@ -170,11 +179,14 @@ TEST(ReaderFixtures, LongValuesInEachStorageForm) {
   int name = objects->ColumnIndex(u"Name"), prop = objects->ColumnIndex(u"lvprop");
   ASSERT_GE(prop, 0);
   std::map<std::string, size_t> sizes;
-  ASSERT_TRUE(objects->ForEachRow([&](const std::vector<Value>& r) {
-    if (!r[prop].IsNull()) sizes[r[name].ToUtf8()] = r[prop].AsBytes().size();
-    EXPECT_EQ(r[prop].type(), ColumnType::Ole);
-    return true;
-  }).ok());
+  ASSERT_TRUE(objects
+                  ->ForEachRow([&](const std::vector<Value>& r) {
+                    if (!r[prop].IsNull())
+                      sizes[r[name].ToUtf8()] = r[prop].AsBytes().size();
+                    EXPECT_EQ(r[prop].type(), ColumnType::Ole);
+                    return true;
+                  })
+                  .ok());
   EXPECT_EQ(sizes["AccessLayout"], 52u);  // inline in the row
   EXPECT_EQ(sizes["UserDefined"], 65u);   // one LVAL row
   EXPECT_EQ(sizes["SummaryInfo"], 162u);  // one LVAL row
@@ -199,7 +211,8 @@ TEST(ReaderFixtures, CursorAndVisitorAgree) {
   while (true) {
     auto more = cursor.Next(row);
     ASSERT_TRUE(more.ok()) << more.message();
-    if (!*more) break;
+    if (!*more)
+      break;
     seen.push_back(row);
   }
   auto again = cursor.Next(row);
@@ -243,7 +256,8 @@ TEST(ReaderFixtures, ReadOnlyOpenNeverWritesAndLetsOthersIn) {
 
 TEST(ReaderFixtures, OpensFromMemory) {
   size_t rows = 0;
-  auto s = jet_test::ReadEverythingInMemory(jet_test::ReadBytes(FixturePath("07-unicode-compression-cjk.mdb")), &rows);
+  auto s = jet_test::ReadEverythingInMemory(
+      jet_test::ReadBytes(FixturePath("07-unicode-compression-cjk.mdb")), &rows);
   EXPECT_TRUE(s.ok()) << s.message();
   EXPECT_GT(rows, 100u);
 }

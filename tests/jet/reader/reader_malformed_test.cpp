@@ -25,7 +25,8 @@ using jet::internal::Put32;
 class Locator {
  public:
   explicit Locator(const std::string& bytes) {
-    auto engine = jet::internal::OpenEngine(std::make_unique<jet::MemoryFile>(bytes), jet::OpenMode::ReadOnly);
+    auto engine =
+        jet::internal::OpenEngine(std::make_unique<jet::MemoryFile>(bytes), jet::OpenMode::ReadOnly);
     EXPECT_TRUE(engine.ok()) << engine.message();
     engine_ = *engine;
   }
@@ -60,11 +61,13 @@ class Locator {
     return start + Get16(b + base - 4 - 2 * varIndex);
   }
   // File offset of the 12-byte long-value header of `column` in the first row of `table`.
-  size_t LongValueHeader(const std::string& bytes, std::u16string_view table, std::u16string_view column) const {
+  size_t LongValueHeader(const std::string& bytes, std::u16string_view table,
+                         std::u16string_view column) const {
     auto def = Definition(table);
     auto [start, end] = Row(bytes, DataPage(table), 0);
     for (const auto& c : def.columns) {
-      if (jet::internal::NamesEqual(c.name, column)) return VarField(bytes, start, end, c.varIndex);
+      if (jet::internal::NamesEqual(c.name, column))
+        return VarField(bytes, start, end, c.varIndex);
     }
     ADD_FAILURE() << "no column";
     return 0;
@@ -75,8 +78,12 @@ class Locator {
   std::shared_ptr<jet::internal::Engine> engine_;
 };
 
-uint8_t* At(std::string& bytes, size_t offset) { return reinterpret_cast<uint8_t*>(bytes.data()) + offset; }
-size_t PageAt(uint32_t page) { return size_t{page} * kPageSize; }
+uint8_t* At(std::string& bytes, size_t offset) {
+  return reinterpret_cast<uint8_t*>(bytes.data()) + offset;
+}
+size_t PageAt(uint32_t page) {
+  return size_t{page} * kPageSize;
+}
 
 struct DamageCase {
   const char* name;
@@ -85,7 +92,9 @@ struct DamageCase {
   const char* expected;  // part of the error message
 };
 
-std::ostream& operator<<(std::ostream& os, const DamageCase& c) { return os << c.name; }
+std::ostream& operator<<(std::ostream& os, const DamageCase& c) {
+  return os << c.name;
+}
 
 const char kOverflow[] = "05-overflow-rows-nulls.mdb";
 const char kChain[] = "07-unicode-compression-cjk.mdb";
@@ -98,12 +107,14 @@ const DamageCase kCases[] = {
      "file too short"},
     {"empty", kOverflow, [](std::string& b, const Locator&) { b.clear(); }, "file too short"},
     {"truncated_before_the_data_page", kOverflow,
-     [](std::string& b, const Locator& l) { b.resize(PageAt(l.DataPage(u"Table1"))); }, "past the end of the file"},
-    {"truncated_before_the_catalog", kOverflow, [](std::string& b, const Locator&) { b.resize(2 * kPageSize); },
-     "page 2 is past the end of the file"},
+     [](std::string& b, const Locator& l) { b.resize(PageAt(l.DataPage(u"Table1"))); },
+     "past the end of the file"},
+    {"truncated_before_the_catalog", kOverflow,
+     [](std::string& b, const Locator&) { b.resize(2 * kPageSize); }, "page 2 is past the end of the file"},
     // The header.
     {"not_jet", kOverflow, [](std::string& b, const Locator&) { b[4] = 'X'; }, "page 0: not a Jet database"},
-    {"bad_page0_type", kOverflow, [](std::string& b, const Locator&) { b[0] = 2; }, "page 0: not a Jet database"},
+    {"bad_page0_type", kOverflow, [](std::string& b, const Locator&) { b[0] = 2; },
+     "page 0: not a Jet database"},
     {"jet3", kOverflow, [](std::string& b, const Locator&) { b[0x14] = 0; }, "page 0: a Jet 3 database"},
     {"ace", kOverflow, [](std::string& b, const Locator&) { b[0x14] = 2; }, "page 0: a version 2 database"},
     {"encrypted", kOverflow, [](std::string& b, const Locator&) { b[0x3E] ^= 0x5A; },
@@ -115,9 +126,11 @@ const DamageCase kCases[] = {
      "page 2: expected a table definition page (type 2), found type 1"},
     {"tdef_chain_loops", kOverflow, [](std::string& b, const Locator&) { Put32(At(b, PageAt(2) + 4), 2); },
      "page 2: table definition chain loops"},
-    {"tdef_chain_past_end", kOverflow, [](std::string& b, const Locator&) { Put32(At(b, PageAt(2) + 4), 0xFFFFFF); },
+    {"tdef_chain_past_end", kOverflow,
+     [](std::string& b, const Locator&) { Put32(At(b, PageAt(2) + 4), 0xFFFFFF); },
      "page 16777215 is past the end of the file"},
-    {"tdef_length_too_long", kOverflow, [](std::string& b, const Locator&) { Put32(At(b, PageAt(2) + 8), 9000); },
+    {"tdef_length_too_long", kOverflow,
+     [](std::string& b, const Locator&) { Put32(At(b, PageAt(2) + 8), 9000); },
      "page 2: table definition length 9000 exceeds its 1 page(s)"},
     {"tdef_column_count_too_big", kOverflow,
      [](std::string& b, const Locator& l) { Put16(At(b, PageAt(l.TdefPage(u"Table1")) + 45), 0xFFFF); },
@@ -180,9 +193,7 @@ const DamageCase kCases[] = {
      [](std::string& b, const Locator& l) { Put16(At(b, PageAt(l.DataPage(u"Table1")) + 16), 0x0FF0); },
      "row 1 offsets out of range"},
     {"row_column_count_too_big", kOverflow,
-     [](std::string& b, const Locator& l) {
-       Put16(At(b, l.Row(b, l.DataPage(u"Table1"), 0).first), 0xFFFF);
-     },
+     [](std::string& b, const Locator& l) { Put16(At(b, l.Row(b, l.DataPage(u"Table1"), 0).first), 0xFFFF); },
      "row too short for its null mask"},
     {"row_var_offset_out_of_range", kOverflow,
      [](std::string& b, const Locator& l) {
@@ -206,10 +217,14 @@ const DamageCase kCases[] = {
      },
      "overflow row pointers loop"},
     {"overflow_pointer_past_end", kOverflow,
-     [](std::string& b, const Locator& l) { Put32(At(b, l.Row(b, l.DataPage(u"Table1"), 2).first), 0xFFFF00); },
+     [](std::string& b, const Locator& l) {
+       Put32(At(b, l.Row(b, l.DataPage(u"Table1"), 2).first), 0xFFFF00);
+     },
      "page 65535 is past the end of the file"},
     {"overflow_pointer_to_another_page_kind", kOverflow,
-     [](std::string& b, const Locator& l) { Put32(At(b, l.Row(b, l.DataPage(u"Table1"), 2).first), 2u << 8); },
+     [](std::string& b, const Locator& l) {
+       Put32(At(b, l.Row(b, l.DataPage(u"Table1"), 2).first), 2u << 8);
+     },
      "page 2: overflow row target is not a data page of this table"},
     {"overflow_pointer_to_missing_row", kOverflow,
      [](std::string& b, const Locator& l) {
@@ -227,7 +242,9 @@ const DamageCase kCases[] = {
      },
      "long-value chain loops back"},
     {"long_value_chain_ends_early", kChain,
-     [](std::string& b, const Locator& l) { Put32(At(b, l.LongValueHeader(b, u"MSysNameMap", u"NameMap")), 5000); },
+     [](std::string& b, const Locator& l) {
+       Put32(At(b, l.LongValueHeader(b, u"MSysNameMap", u"NameMap")), 5000);
+     },
      "long-value chain ends after"},
     {"long_value_larger_than_file", kChain,
      [](std::string& b, const Locator& l) {
@@ -320,13 +337,16 @@ TEST(FuzzRegressions, ReplayCleanly) {
 #ifdef _WIN32
   dir = jet_test::PathFromUtf8(std::string("Z:") + QUILLET_SOURCE_DIR + "/fuzz/regressions");
 #endif
-  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "no regression inputs";
+  if (!std::filesystem::exists(dir))
+    GTEST_SKIP() << "no regression inputs";
   int replayed = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    if (!entry.is_regular_file() || jet_test::PathToUtf8(entry.path().filename())[0] == '.') continue;
+    if (!entry.is_regular_file() || jet_test::PathToUtf8(entry.path().filename())[0] == '.')
+      continue;
     std::string bytes = jet_test::ReadBytes(jet_test::PathToUtf8(entry.path()));
     jet::Status s = jet_test::ReadEverythingInMemory(bytes);
-    if (!s.ok()) EXPECT_FALSE(s.message().empty());
+    if (!s.ok())
+      EXPECT_FALSE(s.message().empty());
     ++replayed;
   }
   RecordProperty("replayed", replayed);

@@ -67,19 +67,24 @@ class TempDir {
 
 // Opens the file and reads every row of every table, system tables included (what the fuzzer does).
 inline jet::Status ReadEverything(jet::Result<jet::Database> db, size_t* rowCount = nullptr) {
-  if (!db) return db.status();
+  if (!db)
+    return db.status();
   size_t rows = 0;
   for (const auto& name : db->AllTableNames()) {
     auto table = db->FindTable(name);
-    if (!table) return table.status();
+    if (!table)
+      return table.status();
     jet::Status s = table->ForEachRow([&](const std::vector<jet::Value>& row) {
-      for (const auto& v : row) (void)v.ToText();
+      for (const auto& v : row)
+        (void)v.ToText();
       ++rows;
       return true;
     });
-    if (!s) return s;
+    if (!s)
+      return s;
   }
-  if (rowCount != nullptr) *rowCount = rows;
+  if (rowCount != nullptr)
+    *rowCount = rows;
   return jet::Status::Ok();
 }
 
@@ -89,15 +94,19 @@ inline jet::Status ReadEverything(const std::string& path, size_t* rowCount = nu
 
 inline jet::Status ReadEverythingInMemory(std::string bytes, size_t* rowCount = nullptr) {
   return ReadEverything(
-      jet::Database::Open(std::make_unique<jet::MemoryFile>(std::move(bytes)), jet::OpenMode::ReadOnly), rowCount);
+      jet::Database::Open(std::make_unique<jet::MemoryFile>(std::move(bytes)), jet::OpenMode::ReadOnly),
+      rowCount);
 }
 
 inline std::vector<std::string> FixtureNames() {
-  return {"01-blank-jet-adox.mdb",         "02-blank-jet-chinese-locale.mdb", "03-blank-access2000.mdb",
-          "04-deleted-rows.mdb",           "05-overflow-rows-nulls.mdb",      "07-unicode-compression-cjk.mdb",
+  return {"01-blank-jet-adox.mdb",         "02-blank-jet-chinese-locale.mdb",
+          "03-blank-access2000.mdb",       "04-deleted-rows.mdb",
+          "05-overflow-rows-nulls.mdb",    "07-unicode-compression-cjk.mdb",
           "08-chinese-text-access2007.mdb"};
 }
 
-inline std::string U8(std::u16string_view s) { return jet::ToUtf8(s); }
+inline std::string U8(std::u16string_view s) {
+  return jet::ToUtf8(s);
+}
 
 }  // namespace jet_test
