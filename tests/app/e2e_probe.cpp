@@ -1,5 +1,6 @@
 // A helper for the outside-in tests of Quillet.exe, run as its own Windows process:
 //   e2e_probe rows              prints the number of rows of Quillet's history list (exit 2: no window)
+//   e2e_probe texts             prints the "文本" cell of every row, one per line (code page 936)
 //   e2e_probe viewer FILE SECS  joins the clipboard viewer chain and appends every clipboard text it is
 //                               told about to FILE, one per line, for at most SECS seconds
 #include <windows.h>
@@ -71,9 +72,42 @@ int Viewer(const char* path, int seconds) {
   return 0;
 }
 
-int Rows() {
+HWND QuilletList() {
   HWND window = FindWindowA("QuilletMainWindow", nullptr);
-  HWND list = window ? FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
+  return window ? FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
+}
+
+// The list lives in another process: the item and its text buffer are placed in that process's memory.
+int Texts() {
+  HWND list = QuilletList();
+  if (list == nullptr) return 2;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return 3;
+  constexpr SIZE_T kBuffer = 1 << 16;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kBuffer, MEM_COMMIT, PAGE_READWRITE));
+  const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  std::string text(kBuffer, '\0');
+  for (int row = 0; row < count; ++row) {
+    LVITEMA item{};
+    item.iSubItem = 2;
+    item.pszText = remote + sizeof(LVITEMA);
+    item.cchTextMax = kBuffer;
+    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+    const auto length = static_cast<SIZE_T>(
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote)));
+    ReadProcessMemory(process, remote + sizeof(LVITEMA), text.data(), length, nullptr);
+    std::printf("%s\n", text.substr(0, length).c_str());
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return 0;
+}
+
+int Rows() {
+  HWND list = QuilletList();
   if (list == nullptr) return 2;
   std::printf("%d\n", static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
   return 0;
@@ -83,6 +117,7 @@ int Rows() {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "rows") == 0) return Rows();
+  if (argc >= 2 && std::strcmp(argv[1], "texts") == 0) return Texts();
   if (argc >= 4 && std::strcmp(argv[1], "viewer") == 0) return Viewer(argv[2], std::atoi(argv[3]));
   std::fprintf(stderr, "usage: e2e_probe rows | viewer FILE SECONDS\n");
   return 2;
