@@ -234,7 +234,7 @@ int RunLoadIntoList() {
 
 // The same reading and decoding through the store's components, without the list.
 int RunLoadWithoutList() {
-  MainWindow main = MakeMainWindow();  // the same process set-up, so that the memory figures compare
+  [[maybe_unused]] MainWindow main = MakeMainWindow();  // the same set-up, so the memory figures compare
   const double before = PeakMemoryMiB();
   const double start = Now();
   数据库 connection;
