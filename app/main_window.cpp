@@ -57,7 +57,9 @@ POINT CentredPosition(int screenWidth, int screenHeight, int width, int height) 
 
 MainWindow::MainWindow(HWND window, HWND list) : window_(window), list_(list), tray_(window) {}
 
-MainWindow* MainWindow::Instance() { return TheWindow(); }
+MainWindow* MainWindow::Instance() {
+  return TheWindow();
+}
 
 MainWindow* MainWindow::Create(HINSTANCE instance) {
   if (TheWindow() != nullptr || !RegisterMainWindowClass(instance, &MainWindow::WindowProc)) {
@@ -96,7 +98,9 @@ void MainWindow::ToggleWindow() {
   }
 }
 
-void MainWindow::OnCloseRequest() { ToggleWindow(); }
+void MainWindow::OnCloseRequest() {
+  ToggleWindow();
+}
 
 void MainWindow::OnTrayEvent(int code) {
   switch (code) {
@@ -141,7 +145,9 @@ void MainWindow::OnMenuCommand(int command) {
   }
 }
 
-void MainWindow::OnTaskbarCreated() { tray_.AddAgain(); }
+void MainWindow::OnTaskbarCreated() {
+  tray_.AddAgain();
+}
 
 void MainWindow::OnNotify(const NMHDR& header) {
   if (header.hwndFrom == list_ && header.code == static_cast<UINT>(NM_DBLCLK)) {

@@ -47,8 +47,9 @@ struct 功能菜单 {
 
   // The items in their menu order.
   std::array<const MenuItem*, 7> Items() const {
-    return {&windowItem,      &startMonitoringItem,    &stopMonitoringItem, &autoMonitorItem,
-            &startAtBootItem, &clearConfigurationItem, &exitItem};
+    return {&windowItem,      &startMonitoringItem, &stopMonitoringItem,
+            &autoMonitorItem, &startAtBootItem,     &clearConfigurationItem,
+            &exitItem};
   }
 };
 

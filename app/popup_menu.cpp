@@ -12,14 +12,16 @@ MenuHandle BuildPopupMenu(const 功能菜单& menu) {
     return popup;
   }
   for (const MenuItem* item : menu.Items()) {
-    const UINT flags = MF_STRING | (item->checked ? MF_CHECKED : MF_UNCHECKED) |
-                       (item->disabled ? MF_GRAYED : MF_ENABLED);
+    const UINT flags =
+        MF_STRING | (item->checked ? MF_CHECKED : MF_UNCHECKED) | (item->disabled ? MF_GRAYED : MF_ENABLED);
     AppendMenuA(popup.get(), flags, static_cast<UINT_PTR>(item->command), item->text.c_str());
   }
   return popup;
 }
 
-POINT PopupPositionFor(POINT pointer) { return {pointer.x + kPopupOffset, pointer.y + kPopupOffset}; }
+POINT PopupPositionFor(POINT pointer) {
+  return {pointer.x + kPopupOffset, pointer.y + kPopupOffset};
+}
 
 void ShowPopupMenu(HWND owner, const 功能菜单& menu) {
   MenuHandle popup = BuildPopupMenu(menu);

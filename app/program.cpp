@@ -16,11 +16,11 @@ void OnMainWindowCreated(MainWindow& window) {
   CheckSingleInstance(kProductName);
   window.tray().SetTrayIcon(ApplicationIconFile(), kProductName);
   功能菜单& menu = window.menu();
-  settings::LoadSwitches(settings::SwitchItems{menu.startAtBootItem.checked, menu.autoMonitorItem.checked},
-                         [&menu] {
-                           OnStartMonitoringCommand(MonitorItems{menu.startMonitoringItem.disabled,
-                                                                 menu.stopMonitoringItem.disabled});
-                         });
+  settings::LoadSwitches(
+      settings::SwitchItems{menu.startAtBootItem.checked, menu.autoMonitorItem.checked}, [&menu] {
+        OnStartMonitoringCommand(
+            MonitorItems{menu.startMonitoringItem.disabled, menu.stopMonitoringItem.disabled});
+      });
   LoadHistory();
 }
 
@@ -34,7 +34,9 @@ void OnExitCommand() {
   EndProgram(0);
 }
 
-void EndProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
+void EndProgram(int exitCode) {
+  ExitProcess(static_cast<UINT>(exitCode));
+}
 
 MainWindow* StartProgram(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};

@@ -21,7 +21,8 @@ void CheckSingleInstance(const char* name) {
   if (WaitForSingleObject(mutex.get(), kWaitMilliseconds) == WAIT_TIMEOUT) {
     ReleaseMutex(mutex.get());  // not ours: has no effect, as the design of the check has it
     mutex.Reset();
-    MessageBoxA(nullptr, kAlreadyRunningText, kAlreadyRunningCaption, MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+    MessageBoxA(nullptr, kAlreadyRunningText, kAlreadyRunningCaption,
+                MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
     ExitProcess(0);
   }
   // WAIT_OBJECT_0 (created and owned), WAIT_ABANDONED (a former owner died), WAIT_FAILED (no handle).

@@ -8,7 +8,7 @@ namespace app {
 
 inline constexpr unsigned kTrayIconId = 100;
 inline constexpr unsigned kTrayCallbackMessage = 0x8064;  // WM_APP + 0x64
-inline constexpr char kProductName[] = "Quillet";          // the tray tip and the single-instance mutex
+inline constexpr char kProductName[] = "Quillet";         // the tray tip and the single-instance mutex
 
 // Tray event codes: 1 left button up (does nothing), 2 left double-click (shows the window),
 // 3 right button up or context-menu key (opens the popup).

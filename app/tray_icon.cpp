@@ -26,7 +26,8 @@ HICON MakeSmallIcon(std::string_view iconFile) {
 
 std::string_view ApplicationIconFile() {
   HMODULE module = GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(QUILLET_APP_ICON_FILE), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HRSRC found =
+      FindResourceA(module, MAKEINTRESOURCEA(QUILLET_APP_ICON_FILE), MAKEINTRESOURCEA(10));  // RT_RCDATA
   if (found == nullptr) {
     return {};
   }

@@ -20,9 +20,9 @@ TEST(MenuModel, SevenItemsWithTheirTextsStatesAndCommandsAtStart) {
     int command;
   };
   const Expected expected[] = {
-      {"显示窗口", false, kToggleWindowCommand},      {"开始监视", false, kStartMonitoringCommand},
-      {"停止监视", true, kStopMonitoringCommand},     {"自动监视", false, kAutoMonitorCommand},
-      {"开机启动", false, kStartAtBootCommand},       {"清空配置", false, kClearConfigurationCommand},
+      {"显示窗口", false, kToggleWindowCommand},  {"开始监视", false, kStartMonitoringCommand},
+      {"停止监视", true, kStopMonitoringCommand}, {"自动监视", false, kAutoMonitorCommand},
+      {"开机启动", false, kStartAtBootCommand},   {"清空配置", false, kClearConfigurationCommand},
       {"退出程序", false, kExitCommand},
   };
   const 功能菜单 menu;
@@ -54,11 +54,12 @@ TEST_P(TrayCodes, MouseMessageGivesCode) {
   EXPECT_EQ(TrayEventCodeFor(GetParam().mouseMessage), GetParam().code);
 }
 INSTANTIATE_TEST_SUITE_P(Table, TrayCodes,
-                         ::testing::Values(TrayCase{0x0202, kTrayLeftClick}, TrayCase{0x0203, kTrayDoubleClick},
-                                           TrayCase{0x0205, kTrayMenuRequest}, TrayCase{0x007B, kTrayMenuRequest},
-                                           TrayCase{0x0200, std::nullopt}, TrayCase{0x0201, std::nullopt},
-                                           TrayCase{0x0204, std::nullopt}, TrayCase{0x0206, std::nullopt},
-                                           TrayCase{0x0000, std::nullopt}));
+                         ::testing::Values(TrayCase{0x0202, kTrayLeftClick},
+                                           TrayCase{0x0203, kTrayDoubleClick},
+                                           TrayCase{0x0205, kTrayMenuRequest},
+                                           TrayCase{0x007B, kTrayMenuRequest}, TrayCase{0x0200, std::nullopt},
+                                           TrayCase{0x0201, std::nullopt}, TrayCase{0x0204, std::nullopt},
+                                           TrayCase{0x0206, std::nullopt}, TrayCase{0x0000, std::nullopt}));
 
 TEST(TrayTip, CutToSixtyTwoBytes) {
   EXPECT_EQ(TrayTipText("Quillet"), "Quillet");
@@ -106,8 +107,9 @@ TEST(IconFile, DamagedFilesGiveNoImage) {
   std::string pastEnd = ico;
   pastEnd[6 + 12] = static_cast<char>(0xF0);  // first image's offset far beyond the data
   pastEnd[6 + 15] = 0x7F;
-  const std::string cases[] = {"", "\0\0\1", std::string("\0\0\1\0\2\0", 6), wrongType, noEntries, pastEnd,
-                               ico.substr(0, 30), ico.substr(0, ico.size() - 1), "not an icon at all"};
+  const std::string cases[] = {
+      "",      "\0\0\1",          std::string("\0\0\1\0\2\0", 6), wrongType,           noEntries,
+      pastEnd, ico.substr(0, 30), ico.substr(0, ico.size() - 1),  "not an icon at all"};
   for (const std::string& data : cases) {
     EXPECT_FALSE(FindIconImage(data, 16)) << data.size();
   }

@@ -36,7 +36,8 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DRAWCLIPBOARD:
       std::fprintf(g_log, "%s\n", ClipboardText().c_str());
       std::fflush(g_log);
-      if (g_next) SendMessageA(g_next, message, wParam, lParam);
+      if (g_next)
+        SendMessageA(g_next, message, wParam, lParam);
       return 0;
     case WM_CHANGECBCHAIN:
       if (reinterpret_cast<HWND>(wParam) == g_next) {
@@ -56,18 +57,21 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int Viewer(const char* path, int seconds) {
   g_log = std::fopen(path, "ab");
-  if (g_log == nullptr) return 1;
+  if (g_log == nullptr)
+    return 1;
   WNDCLASSA wc{};
   wc.lpfnWndProc = ViewerProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "QuilletE2eViewer";
   RegisterClassA(&wc);
-  HWND window = CreateWindowA(wc.lpszClassName, "viewer", 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND window =
+      CreateWindowA(wc.lpszClassName, "viewer", 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
   std::fprintf(g_log, "<joined>\n");  // the first notice comes while joining
   g_next = SetClipboardViewer(window);
   SetTimer(window, 1, seconds * 1000, nullptr);
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+    DispatchMessageA(&msg);
   std::fclose(g_log);
   return 0;
 }
@@ -80,11 +84,13 @@ HWND QuilletList() {
 // The list lives in another process: the item and its text buffer are placed in that process's memory.
 int Texts() {
   HWND list = QuilletList();
-  if (list == nullptr) return 2;
+  if (list == nullptr)
+    return 2;
   DWORD pid = 0;
   GetWindowThreadProcessId(list, &pid);
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (process == nullptr) return 3;
+  if (process == nullptr)
+    return 3;
   constexpr SIZE_T kBuffer = 1 << 16;
   char* remote = static_cast<char*>(
       VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kBuffer, MEM_COMMIT, PAGE_READWRITE));
@@ -96,8 +102,8 @@ int Texts() {
     item.pszText = remote + sizeof(LVITEMA);
     item.cchTextMax = kBuffer;
     WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-    const auto length = static_cast<SIZE_T>(
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote)));
+    const auto length =
+        static_cast<SIZE_T>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote)));
     ReadProcessMemory(process, remote + sizeof(LVITEMA), text.data(), length, nullptr);
     std::printf("%s\n", text.substr(0, length).c_str());
   }
@@ -108,7 +114,8 @@ int Texts() {
 
 int Rows() {
   HWND list = QuilletList();
-  if (list == nullptr) return 2;
+  if (list == nullptr)
+    return 2;
   std::printf("%d\n", static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
   return 0;
 }
@@ -116,9 +123,12 @@ int Rows() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "rows") == 0) return Rows();
-  if (argc >= 2 && std::strcmp(argv[1], "texts") == 0) return Texts();
-  if (argc >= 4 && std::strcmp(argv[1], "viewer") == 0) return Viewer(argv[2], std::atoi(argv[3]));
+  if (argc >= 2 && std::strcmp(argv[1], "rows") == 0)
+    return Rows();
+  if (argc >= 2 && std::strcmp(argv[1], "texts") == 0)
+    return Texts();
+  if (argc >= 4 && std::strcmp(argv[1], "viewer") == 0)
+    return Viewer(argv[2], std::atoi(argv[3]));
   std::fprintf(stderr, "usage: e2e_probe rows | viewer FILE SECONDS\n");
   return 2;
 }

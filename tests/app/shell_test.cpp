@@ -47,7 +47,9 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
 }
-void Pump(std::chrono::milliseconds time) { PumpUntil(nullptr, time); }
+void Pump(std::chrono::milliseconds time) {
+  PumpUntil(nullptr, time);
+}
 
 std::string ClipboardText() {
   std::string text;
@@ -244,7 +246,8 @@ class Shell : public ::testing::Test {
 TEST_F(Shell, WindowAsCreated) {
   char title[64] = {};
   GetWindowTextA(hwnd_, title, sizeof title);
-  EXPECT_EQ(std::string(title), std::string("Quillet\xA1\xA1" "1.0"));
+  EXPECT_EQ(std::string(title), std::string("Quillet\xA1\xA1"
+                                            "1.0"));
   RECT outer{};
   GetWindowRect(hwnd_, &outer);
   EXPECT_EQ(outer.right - outer.left, 495);
@@ -516,14 +519,13 @@ TEST_P(CopyBack, DoubleClickPutsTheRowTextOnTheClipboard) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CopyBack,
-    ::testing::Values(CopyCase{"MonitoringOff", false, "复制回去 copy me back"},
-                      CopyCase{"MonitoringOn", true, "复制回去 copy me back"},
-                      CopyCase{"MultiLine10KiBOff", false, LongMultiLineText()},
-                      CopyCase{"MultiLine10KiBOn", true, LongMultiLineText()},
-                      CopyCase{"SameTextAsAnotherRow", true, "first row"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, CopyBack,
+                         ::testing::Values(CopyCase{"MonitoringOff", false, "复制回去 copy me back"},
+                                           CopyCase{"MonitoringOn", true, "复制回去 copy me back"},
+                                           CopyCase{"MultiLine10KiBOff", false, LongMultiLineText()},
+                                           CopyCase{"MultiLine10KiBOn", true, LongMultiLineText()},
+                                           CopyCase{"SameTextAsAnotherRow", true, "first row"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Shell, DoubleClickWithNoRowSelectedLeavesTheClipboardAsItWas) {
   for (bool monitoring : {false, true}) {
