@@ -46,7 +46,7 @@ void NumberColumns(std::vector<ColumnSpec>& columns) {
   }
 }
 
-std::string BuildTdefPage(const TableSpec& spec) {
+std::string BuildTdefPage(const TableSpec& table) {
   std::string d;
   AppendU8(d, 0x02);
   AppendU8(d, 0x01);
@@ -54,26 +54,26 @@ std::string BuildTdefPage(const TableSpec& spec) {
   AppendU32(d, 0);  // next TDEF page
   AppendU32(d, 0);  // tdef_len, filled in below
   AppendU32(d, kTdefMagic);
-  AppendU32(d, spec.rowCount);
+  AppendU32(d, table.rowCount);
   AppendU32(d, 0);  // autonumber
   AppendU8(d, 1);
   d.append(15, '\0');
-  AppendU8(d, spec.tableType);
+  AppendU8(d, table.tableType);
   uint16_t vars = 0;
-  for (const auto& c : spec.columns) vars += IsFixedType(c.type, c.flags) ? 0 : 1;
-  AppendU16(d, static_cast<uint32_t>(spec.columns.size()));  // max_cols
+  for (const auto& c : table.columns) vars += IsFixedType(c.type, c.flags) ? 0 : 1;
+  AppendU16(d, static_cast<uint32_t>(table.columns.size()));  // max_cols
   AppendU16(d, vars);
-  AppendU16(d, static_cast<uint32_t>(spec.columns.size()));
-  AppendU32(d, static_cast<uint32_t>(spec.logicalIndexes.size()));
-  AppendU32(d, static_cast<uint32_t>(spec.realIndexes.size()));
-  AppendU32(d, spec.ownedMap.Packed());
-  AppendU32(d, spec.freeMap.Packed());
-  for (const auto& ix : spec.realIndexes) {
+  AppendU16(d, static_cast<uint32_t>(table.columns.size()));
+  AppendU32(d, static_cast<uint32_t>(table.logicalIndexes.size()));
+  AppendU32(d, static_cast<uint32_t>(table.realIndexes.size()));
+  AppendU32(d, table.ownedMap.Packed());
+  AppendU32(d, table.freeMap.Packed());
+  for (const auto& ix : table.realIndexes) {
     AppendU32(d, 0);
     AppendU32(d, ix.uniqueKeys);
     AppendU32(d, 0);
   }
-  for (const auto& c : spec.columns) {
+  for (const auto& c : table.columns) {
     AppendU8(d, c.type);
     AppendU32(d, kTdefMagic);
     AppendU16(d, c.number);
@@ -87,11 +87,11 @@ std::string BuildTdefPage(const TableSpec& spec) {
     AppendU16(d, c.fixedOffset);
     AppendU16(d, c.length);
   }
-  for (const auto& c : spec.columns) {
+  for (const auto& c : table.columns) {
     AppendU16(d, static_cast<uint32_t>(c.name.size() * 2));
     d += Utf16Bytes(c.name);
   }
-  for (const auto& ix : spec.realIndexes) {
+  for (const auto& ix : table.realIndexes) {
     AppendU32(d, kRealIndexMagic);
     for (size_t i = 0; i < 10; ++i) {
       if (i < ix.columns.size()) {
@@ -108,7 +108,7 @@ std::string BuildTdefPage(const TableSpec& spec) {
     AppendU8(d, ix.flags);
     d.append(5, '\0');
   }
-  for (const auto& ix : spec.logicalIndexes) {
+  for (const auto& ix : table.logicalIndexes) {
     AppendU32(d, kTdefMagic);
     AppendU32(d, ix.number);
     AppendU32(d, ix.realIndex);
@@ -120,11 +120,11 @@ std::string BuildTdefPage(const TableSpec& spec) {
     AppendU8(d, ix.kind);
     AppendU32(d, 0);
   }
-  for (const auto& ix : spec.logicalIndexes) {
+  for (const auto& ix : table.logicalIndexes) {
     AppendU16(d, static_cast<uint32_t>(ix.name.size() * 2));
     d += Utf16Bytes(ix.name);
   }
-  for (const auto& lv : spec.longValueMaps) {
+  for (const auto& lv : table.longValueMaps) {
     AppendU16(d, lv.column);
     AppendU32(d, lv.owned.Packed());
     AppendU32(d, lv.free.Packed());

@@ -1,4 +1,4 @@
-// Table definitions as the writer sees them: a spec it can turn into TDEF bytes (used to lay out a new
+// Table definitions as the writer sees them: a table it can turn into TDEF bytes (used to lay out a new
 // database), and a parser that reads back what an append needs from any Jet 4 TDEF, wherever Jet or
 // Access put it (descriptors in any order, definitions continued over several pages).
 #pragma once
@@ -61,7 +61,7 @@ struct TableSpec {
 };
 
 // The whole TDEF page (4096 bytes) of a definition that fits one page.
-std::string BuildTdefPage(const TableSpec& spec);
+std::string BuildTdefPage(const TableSpec& table);
 
 // Fills var_idx and fixed_offset the way Jet numbers them: in column-number order, variable columns
 // get consecutive slots, fixed ones consecutive offsets (Booleans take no room), and a fixed column's
